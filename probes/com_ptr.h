@@ -1,0 +1,82 @@
+// Owning holders for COM interface pointers, BSTRs and VARIANTs, so that every early
+// return releases what a probe obtained.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <new>
+#include <utility>
+
+namespace vantrel {
+
+// Holds one reference to a COM interface and releases it when it goes.
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ComPtr(ComPtr&& other) noexcept : pointer_(other.Detach()) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      pointer_ = other.Detach();
+    }
+    return *this;
+  }
+  ~ComPtr() { Reset(); }
+
+  T* Get() const { return pointer_; }
+  T* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+
+  // For an out parameter: gives up the held reference first.
+  T** Put() {
+    Reset();
+    return &pointer_;
+  }
+  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+
+  T* Detach() { return std::exchange(pointer_, nullptr); }
+
+  void Reset() {
+    if (T* old = std::exchange(pointer_, nullptr)) old->Release();
+  }
+
+ private:
+  T* pointer_ = nullptr;
+};
+
+// A BSTR made from a wide string; running out of memory is an exception, as for any text.
+class Bstr {
+ public:
+  explicit Bstr(const wchar_t* text) : value_(SysAllocString(text)) {
+    if (value_ == nullptr) throw std::bad_alloc();
+  }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  ~Bstr() { SysFreeString(value_); }
+
+  BSTR Get() const { return value_; }
+
+ private:
+  BSTR value_;
+};
+
+// A VARIANT initialised on construction and cleared on destruction.
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  ~Variant() { VariantClear(&value_); }
+
+  VARIANT* Get() { return &value_; }
+  const VARIANT& Ref() const { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+}  // namespace vantrel

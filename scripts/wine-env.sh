@@ -1,0 +1,39 @@
+#!/bin/sh
+# Prepares what the tests run in: a virtual X display, the project's Wine prefix with the
+# Korean dialog font mapped, and a persistent wineserver with Wine's services already up.
+# Idempotent. Every background process gets /dev/null for all three streams, so none of
+# them holds a pipe of the caller (CTest waits for its pipes to close).
+set -eu
+here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
+. "$here/wine-vars.sh"
+
+display_number=${DISPLAY#:}
+if ! [ -e "/tmp/.X11-unix/X$display_number" ]; then
+  setsid Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
+fi
+
+quiet() { "$@" </dev/null >/dev/null 2>&1; }
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+if ! [ -f "$WINEPREFIX/system.reg" ]; then
+  echo "Creating the Wine prefix $WINEPREFIX (about 20 s)..."
+  quiet wineboot -i
+  quiet wineserver -w
+fi
+
+# The server stays up between test processes (-p), so each test starts in a fraction of a second.
+setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+
+# The dialog font "맑은 고딕" is not on Linux: map it to NanumGothic, or Hangul shows as boxes.
+# A UTF-16 .reg file keeps the Korean name intact whatever the Unix locale is.
+reg_file="$WINEPREFIX/vantrel-fonts.reg"
+if ! [ -f "$reg_file" ]; then
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"맑은 고딕"="NanumGothic"\r\n"Malgun Gothic"="NanumGothic"\r\n' |
+    iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.tmp"
+  quiet wine regedit /S "$reg_file.tmp"
+  mv "$reg_file.tmp" "$reg_file"
+fi
+
+# Start Wine's background services (services.exe, rpcss, explorer) outside any test's pipes.
+quiet wine cmd /c exit
