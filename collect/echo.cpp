@@ -1,0 +1,70 @@
+#include "collect/echo.h"
+
+#include <windows.h>
+#include <io.h>
+
+#include <string>
+
+#include "collect/line_format.h"
+
+namespace vantrel {
+namespace {
+
+std::FILE* g_echoStream = nullptr;  // null: standard output
+
+// The console handle behind a stream, or null when the stream leads to a file, a pipe or nowhere.
+HANDLE ConsoleOf(std::FILE* stream) {
+  const int descriptor = _fileno(stream);
+  if (descriptor < 0) return nullptr;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR || !GetConsoleMode(handle, &mode)) {
+    return nullptr;
+  }
+  return handle;
+}
+
+// Converts in pieces that keep the platform's int lengths safe, never splitting a surrogate pair.
+std::string ToUtf8(std::wstring_view text) {
+  constexpr std::size_t kPiece = 1 << 20;
+  std::string utf8;
+  while (!text.empty()) {
+    std::size_t length = text.size() < kPiece ? text.size() : kPiece;
+    if (length < text.size() && IS_HIGH_SURROGATE(text[length - 1])) --length;
+    const int units = static_cast<int>(length);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+    const std::size_t start = utf8.size();
+    utf8.resize(start + static_cast<std::size_t>(bytes));
+    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), units, &utf8[start], bytes, nullptr, nullptr);
+    text.remove_prefix(length);
+  }
+  return utf8;
+}
+
+}  // namespace
+
+void SetEchoStream(std::FILE* stream) { g_echoStream = stream; }
+
+std::FILE* EchoStream() { return g_echoStream != nullptr ? g_echoStream : stdout; }
+
+void WriteWideText(std::FILE* stream, std::wstring_view text) {
+  if (HANDLE console = ConsoleOf(stream)) {
+    std::fflush(stream);  // keep the order of anything the stream buffered before
+    while (!text.empty()) {
+      const DWORD units = text.size() < 0x4000 ? static_cast<DWORD>(text.size()) : 0x4000;
+      DWORD written = 0;
+      if (!WriteConsoleW(console, text.data(), units, &written, nullptr) || written == 0) return;
+      text.remove_prefix(written);
+    }
+    return;
+  }
+  const std::string utf8 = ToUtf8(text);
+  std::fwrite(utf8.data(), 1, utf8.size(), stream);
+  std::fflush(stream);
+}
+
+void EchoToStdout(std::wstring_view format, std::initializer_list<std::wstring_view> arguments) {
+  WriteWideText(EchoStream(), FormatLine(format, arguments));
+}
+
+}  // namespace vantrel

@@ -1,0 +1,62 @@
+// Size texts: a count of bytes scaled to GB or TB and shown as a whole number.
+//
+//   FormatGB:        0 -> "0 GB";  otherwise round(bytes * 2^-30) + " GB"
+//   FormatDiskSize:  0 -> "0";     bytes * 2^-40 >= 1.0 -> round(bytes * 2^-40) + " TB";
+//                                  otherwise FormatGB(bytes)
+//
+// round() is to the nearest whole number with exact halves going to the even one, applied to
+// the count as the nearest double. The runtime's "%.0f" is not used for it: the msvcrt that
+// the program runs on rounds halves away from zero (2.5 GB would show as 3 GB).
+#include "collect/size_text.h"
+
+#include <cmath>
+
+namespace vantrel {
+
+namespace {
+
+constexpr double kGigabyteScale = 1.0 / 1073741824.0;     // 2^-30, exact
+constexpr double kTerabyteScale = 1.0 / 1099511627776.0;  // 2^-40, exact
+constexpr double kTerabyteThreshold = 1.0;                // after scaling: 2^40 bytes
+constexpr wchar_t kGigabyteUnit[] = L" GB";
+constexpr wchar_t kTerabyteUnit[] = L" TB";
+constexpr wchar_t kZeroGigabytes[] = L"0 GB";
+constexpr wchar_t kZeroDiskSize[] = L"0";
+
+// The count as the nearest double. Going through memory drops the extra precision that the
+// x87 unit of 32-bit builds may keep, which would otherwise round counts above 2^53 differently.
+double ToDouble(std::uint64_t bytes) {
+  volatile double converted = static_cast<double>(bytes);
+  return converted;
+}
+
+// A scaled size as decimal digits, rounded half to even (the default rounding mode). Every
+// scaled count is at most 2^34, so the whole number fits 64 bits exactly.
+std::wstring WholeNumber(double scaled) {
+  std::uint64_t number = static_cast<std::uint64_t>(std::nearbyint(scaled));
+  constexpr int kMostDigits = 20;  // of any 64-bit number
+  wchar_t digits[kMostDigits];
+  wchar_t* const end = digits + kMostDigits;
+  wchar_t* first = end;
+  do {
+    *--first = static_cast<wchar_t>(L'0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  return std::wstring(first, end);
+}
+
+}  // namespace
+
+std::wstring FormatGB(std::uint64_t bytes) {
+  if (bytes == 0) return kZeroGigabytes;
+  return WholeNumber(ToDouble(bytes) * kGigabyteScale) + kGigabyteUnit;
+}
+
+std::wstring FormatDiskSize(std::uint64_t bytes) {
+  if (bytes == 0) return kZeroDiskSize;
+  const double terabytes = ToDouble(bytes) * kTerabyteScale;
+  if (terabytes >= kTerabyteThreshold) return WholeNumber(terabytes) + kTerabyteUnit;
+  return FormatGB(bytes);
+}
+
+}  // namespace vantrel
