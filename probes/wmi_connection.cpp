@@ -1,0 +1,81 @@
+// The process-wide WMI connection: COM on this thread, process security, the locator, the
+// services of ROOT\CIMV2 and their proxy blanket.
+#include "probes/wmi_connection.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include "probes/com_entry_points.h"
+#include "probes/com_ptr.h"
+
+namespace vantrel {
+namespace {
+
+struct Connection {
+  ComPtr<IWbemLocator> locator;
+  ComPtr<IWbemServices> services;
+  // Whether an open's CoInitializeEx took a share of COM that the close must give back.
+  bool holdsComShare = false;
+};
+
+Connection& TheConnection() {
+  // Never destroyed: a connection left half-open lives until the process ends, and releasing
+  // its proxies from a static destructor would call into COM after the runtime began unloading.
+  static Connection* connection = new Connection();
+  return *connection;
+}
+
+}  // namespace
+
+bool OpenWmiConnection() {
+  Connection& connection = TheConnection();
+  const ComEntryPoints& com = ComApi();
+
+  const HRESULT initialised = com.coInitializeEx(nullptr, COINIT_MULTITHREADED);
+  if (SUCCEEDED(initialised)) {
+    // S_FALSE (already initialised) also counts a share that needs its CoUninitialize.
+    connection.holdsComShare = true;
+  } else if (initialised != RPC_E_CHANGED_MODE) {
+    return false;
+  }
+
+  const HRESULT security = com.coInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                                                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+  if (FAILED(security) && security != RPC_E_TOO_LATE) return false;
+
+  const HRESULT created = com.coCreateInstance(__uuidof(WbemLocator), nullptr, CLSCTX_INPROC_SERVER,
+                                               __uuidof(IWbemLocator), connection.locator.PutVoid());
+  if (FAILED(created) || !connection.locator) return false;
+
+  HRESULT connected;
+  {
+    const Bstr resource(L"ROOT\\CIMV2");
+    connected = connection.locator->ConnectServer(resource.Get(), nullptr, nullptr, nullptr, 0, nullptr,
+                                                  nullptr, connection.services.Put());
+  }
+  if (FAILED(connected)) return false;
+
+  if (!connection.services) return false;
+  const HRESULT blanket =
+      com.coSetProxyBlanket(connection.services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                            RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  return SUCCEEDED(blanket);
+}
+
+void CloseWmiConnection() {
+  Connection& connection = TheConnection();
+  connection.services.Reset();
+  connection.locator.Reset();
+  // Only a share this connection took is given back: an extra CoUninitialize would tear down
+  // COM under whoever initialised the thread before us (RPC_E_CHANGED_MODE, or no open at all).
+  if (connection.holdsComShare) {
+    connection.holdsComShare = false;
+    ComApi().coUninitialize();
+  }
+}
+
+IWbemServices* WmiServices() { return TheConnection().services.Get(); }
+
+IWbemLocator* WmiLocator() { return TheConnection().locator.Get(); }
+
+}  // namespace vantrel

@@ -1,0 +1,529 @@
+// The scripted WMI: fake COM entry points and fake WMI objects that count their references,
+// answer from the test's script and record what they were given.
+#include "fakes/fake_wmi.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "fakes/platform_log.h"
+#include "probes/wmi_connection.h"
+
+namespace vantrel::testing {
+
+// ---- FakeValue ----------------------------------------------------------------------------
+
+FakeValue::FakeValue() { VariantInit(&value_); }
+
+FakeValue::FakeValue(const FakeValue& other)
+    : failure_(other.failure_), countedObject_(other.countedObject_) {
+  VariantInit(&value_);
+  VariantCopy(&value_, const_cast<VARIANT*>(&other.value_));
+}
+
+FakeValue& FakeValue::operator=(const FakeValue& other) {
+  if (this != &other) {
+    VariantCopy(&value_, const_cast<VARIANT*>(&other.value_));
+    failure_ = other.failure_;
+    countedObject_ = other.countedObject_;
+  }
+  return *this;
+}
+
+FakeValue::~FakeValue() { VariantClear(&value_); }
+
+FakeValue FakeValue::Text(std::wstring text) {
+  FakeValue result;
+  // The counted allocation keeps embedded NULs, as a platform string may carry them.
+  V_VT(&result.value_) = VT_BSTR;
+  V_BSTR(&result.value_) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  if (V_BSTR(&result.value_) == nullptr) throw std::bad_alloc();
+  return result;
+}
+
+FakeValue FakeValue::NullBstr() {
+  FakeValue result;
+  V_VT(&result.value_) = VT_BSTR;
+  V_BSTR(&result.value_) = nullptr;
+  return result;
+}
+
+FakeValue FakeValue::Null() {
+  FakeValue result;
+  V_VT(&result.value_) = VT_NULL;
+  return result;
+}
+
+FakeValue FakeValue::Empty() { return FakeValue(); }
+
+FakeValue FakeValue::Int(LONG value) {
+  FakeValue result;
+  V_VT(&result.value_) = VT_I4;
+  V_I4(&result.value_) = value;
+  return result;
+}
+
+FakeValue FakeValue::Variant(const VARIANT& value) {
+  FakeValue result;
+  const HRESULT copied = VariantCopy(&result.value_, const_cast<VARIANT*>(&value));
+  if (FAILED(copied)) ADD_FAILURE() << "VariantCopy failed for a scripted value: 0x" << std::hex << copied;
+  return result;
+}
+
+FakeValue FakeValue::Failure(HRESULT code) {
+  FakeValue result;
+  result.failure_ = code;
+  return result;
+}
+
+FakeValue FakeValue::CountedObject() {
+  FakeValue result;
+  result.countedObject_ = true;
+  return result;
+}
+
+// ---- Counted COM objects ------------------------------------------------------------------
+
+class FakeComObject {
+ public:
+  FakeComObject(FakeWmi& owner, const wchar_t* kind) : owner_(owner), kind_(kind) {}
+  FakeComObject(const FakeComObject&) = delete;
+  FakeComObject& operator=(const FakeComObject&) = delete;
+  virtual ~FakeComObject() = default;
+
+  LONG References() const { return references_; }
+  LONG ExcessReleases() const { return excessReleases_; }
+
+ protected:
+  ULONG Acquire() { return static_cast<ULONG>(++references_); }
+
+  // The count never goes below zero: a Release too many is recorded, not obeyed.
+  ULONG Drop() {
+    owner_.calls.push_back(std::wstring(L"Release ") + kind_);
+    if (references_ == 0) {
+      ++excessReleases_;
+      return 0;
+    }
+    return static_cast<ULONG>(--references_);
+  }
+
+  template <class Interface>
+  HRESULT Query(Interface* self, REFIID iid, void** out) {
+    if (out == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
+      *out = self;
+      Acquire();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+
+  FakeWmi& owner_;
+
+ private:
+  const wchar_t* kind_;
+  LONG references_ = 0;
+  LONG excessReleases_ = 0;
+};
+
+// Stands in for an object reference inside a property value.
+class FakeValueObject final : public IUnknown, public FakeComObject {
+ public:
+  explicit FakeValueObject(FakeWmi& owner) : FakeComObject(owner, L"value") {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return Query(static_cast<IUnknown*>(this), iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+};
+
+class FakeClassObject final : public IWbemClassObject, public FakeComObject {
+ public:
+  FakeClassObject(FakeWmi& owner, FakeObject properties)
+      : FakeComObject(owner, L"object"), properties_(std::move(properties)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return Query(static_cast<IWbemClassObject*>(this), iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+
+  HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
+                                LONG* flavour) override {
+    owner_.calls.push_back(L"Get");
+    owner_.getCalls.push_back({name != nullptr ? name : L"", flags,
+                               value != nullptr ? V_VT(value) : static_cast<VARTYPE>(VT_ILLEGAL),
+                               type != nullptr, flavour != nullptr});
+    if (name == nullptr) return WBEM_E_INVALID_PARAMETER;
+    const FakeValue* found = nullptr;
+    for (const auto& property : properties_) {
+      if (property.first == name) {
+        found = &property.second;
+        break;
+      }
+    }
+    if (found == nullptr) return WBEM_E_NOT_FOUND;
+    if (FAILED(found->FailureCode())) return found->FailureCode();
+    if (type != nullptr) *type = CIM_EMPTY;
+    if (flavour != nullptr) *flavour = WBEM_FLAVOR_ORIGIN_LOCAL;
+    if (value == nullptr) return WBEM_S_NO_ERROR;
+    // Like the platform, Get overwrites the value without clearing what was there.
+    VariantInit(value);
+    if (found->IsCountedObject()) {
+      V_VT(value) = VT_UNKNOWN;
+      V_UNKNOWN(value) = owner_.CountedValue();
+      return WBEM_S_NO_ERROR;
+    }
+    return VariantCopy(value, const_cast<VARIANT*>(&found->Value()));
+  }
+
+  HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Put(LPCWSTR, LONG, VARIANT*, CIMTYPE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EndEnumeration() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SpawnInstance(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**, IWbemClassObject**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+
+ private:
+  const FakeObject properties_;
+};
+
+class FakeEnumerator final : public IEnumWbemClassObject, public FakeComObject {
+ public:
+  FakeEnumerator(FakeWmi& owner, FakeQueryAnswer answer)
+      : FakeComObject(owner, L"enumerator"), answer_(std::move(answer)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return Query(static_cast<IEnumWbemClassObject*>(this), iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+
+  HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
+                                 ULONG* returned) override {
+    owner_.calls.push_back(L"Next");
+    owner_.nextCalls.push_back({timeout, count});
+    const int call = nextCallsSeen_++;
+    if (objects == nullptr || returned == nullptr) return WBEM_E_INVALID_PARAMETER;
+    *returned = 0;
+    for (ULONG i = 0; i < count; ++i) objects[i] = nullptr;
+    // Only single pulls are scripted.
+    if (count != 1) return WBEM_E_INVALID_PARAMETER;
+    if (call == answer_.failNextAt) return answer_.nextFailure;
+    if (call == answer_.nullObjectAt) {
+      *returned = 1;
+      return WBEM_S_NO_ERROR;
+    }
+    if (position_ >= answer_.objects.size()) return WBEM_S_FALSE;
+    objects[0] = owner_.NewObject(answer_.objects[position_++]);
+    *returned = 1;
+    return WBEM_S_NO_ERROR;
+  }
+
+  HRESULT STDMETHODCALLTYPE Reset() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE NextAsync(ULONG, IWbemObjectSink*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumWbemClassObject**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Skip(LONG, ULONG) override { return E_NOTIMPL; }
+
+ private:
+  const FakeQueryAnswer answer_;
+  int nextCallsSeen_ = 0;
+  size_t position_ = 0;
+};
+
+class FakeServices final : public IWbemServices, public FakeComObject {
+ public:
+  explicit FakeServices(FakeWmi& owner) : FakeComObject(owner, L"services") {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return Query(static_cast<IWbemServices*>(this), iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+  ULONG Give() { return Acquire(); }
+
+  HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR language, const BSTR query, LONG flags,
+                                      IWbemContext* context, IEnumWbemClassObject** enumerator) override {
+    const std::wstring statement = query != nullptr ? query : L"";
+    owner_.calls.push_back(L"ExecQuery");
+    owner_.execQueryCalls.push_back({language != nullptr ? language : L"", statement, flags, context});
+    owner_.statements.push_back(statement);
+    PlatformLog().push_back(L"ExecQuery: " + statement);
+    if (enumerator == nullptr) return WBEM_E_INVALID_PARAMETER;
+    *enumerator = nullptr;
+
+    const auto scripted = owner_.answers_.find(statement);
+    const FakeQueryAnswer answer = scripted != owner_.answers_.end() ? scripted->second : FakeQueryAnswer();
+    if (FAILED(answer.execQueryResult) || answer.noEnumerator) return answer.execQueryResult;
+    *enumerator = owner_.NewEnumerator(answer);
+    return answer.execQueryResult;
+  }
+
+  HRESULT STDMETHODCALLTYPE OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
+                                          IWbemCallResult**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CancelAsyncCall(IWbemObjectSink*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
+                                      IWbemCallResult**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext*,
+                                            IEnumWbemClassObject**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
+                                             IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
+                                               IEnumWbemClassObject**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
+                                                    IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                           IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
+                                                  IEnumWbemClassObject**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
+                                                       IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
+                                       IWbemClassObject**, IWbemCallResult**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
+                                            IWbemObjectSink*) override {
+    return E_NOTIMPL;
+  }
+};
+
+class FakeLocator final : public IWbemLocator, public FakeComObject {
+ public:
+  explicit FakeLocator(FakeWmi& owner) : FakeComObject(owner, L"locator") {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    return Query(static_cast<IWbemLocator*>(this), iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
+  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+  ULONG Give() { return Acquire(); }
+
+  HRESULT STDMETHODCALLTYPE ConnectServer(const BSTR resource, const BSTR user, const BSTR password,
+                                          const BSTR locale, LONG securityFlags, const BSTR authority,
+                                          IWbemContext* context, IWbemServices** services) override {
+    owner_.calls.push_back(L"ConnectServer");
+    owner_.connectServerCalls.push_back({resource != nullptr ? resource : L"", SysStringLen(resource), user,
+                                         password, locale, securityFlags, authority, context});
+    if (services == nullptr) return WBEM_E_INVALID_PARAMETER;
+    *services = nullptr;
+    if (FAILED(owner_.connectServerResult)) return owner_.connectServerResult;
+    if (owner_.giveServices) {
+      owner_.services_->Give();
+      *services = owner_.services_;
+    }
+    return owner_.connectServerResult;
+  }
+};
+
+// ---- FakeWmi ------------------------------------------------------------------------------
+
+namespace {
+FakeWmi* current = nullptr;
+}
+
+FakeWmi::FakeWmi() : table_(ComApi(), FakeTable()) {
+  if (current != nullptr) ADD_FAILURE() << "only one FakeWmi may exist at a time";
+  current = this;
+  PlatformLog().clear();
+
+  auto locator = std::make_unique<FakeLocator>(*this);
+  auto services = std::make_unique<FakeServices>(*this);
+  auto value = std::make_unique<FakeValueObject>(*this);
+  locator_ = locator.get();
+  services_ = services.get();
+  countedValueInterface_ = value.get();
+  objects_.push_back(std::move(locator));
+  objects_.push_back(std::move(services));
+  objects_.push_back(std::move(value));
+}
+
+FakeWmi::~FakeWmi() {
+  // A test may end with the connection half-open, as the collection pass leaves it after a
+  // failed open. The process-wide pointers must not outlive the objects they point at; the
+  // fake entry points are still installed here, so this close reaches no real COM.
+  if (WmiServices() == services_ || WmiLocator() == locator_) CloseWmiConnection();
+  if (current == this) current = nullptr;
+}
+
+void FakeWmi::Answer(std::wstring statement, FakeQueryAnswer answer) {
+  answers_[std::move(statement)] = std::move(answer);
+}
+
+IWbemLocator* FakeWmi::Locator() const { return locator_; }
+IWbemServices* FakeWmi::Services() const { return services_; }
+LONG FakeWmi::LocatorReferences() const { return locator_->References(); }
+LONG FakeWmi::ServicesReferences() const { return services_->References(); }
+
+LONG FakeWmi::OutstandingReferences() const {
+  LONG total = 0;
+  for (const auto& object : objects_) total += object->References();
+  return total;
+}
+
+LONG FakeWmi::ExcessReleases() const {
+  LONG total = 0;
+  for (const auto& object : objects_) total += object->ExcessReleases();
+  return total;
+}
+
+int FakeWmi::EnumeratorsCreated() const { return enumeratorsCreated_; }
+int FakeWmi::ObjectsDelivered() const { return objectsDelivered_; }
+
+IEnumWbemClassObject* FakeWmi::NewEnumerator(const FakeQueryAnswer& answer) {
+  auto enumerator = std::make_unique<FakeEnumerator>(*this, answer);
+  FakeEnumerator* given = enumerator.get();
+  objects_.push_back(std::move(enumerator));
+  ++enumeratorsCreated_;
+  given->AddRef();
+  return given;
+}
+
+IWbemClassObject* FakeWmi::NewObject(const FakeObject& properties) {
+  auto object = std::make_unique<FakeClassObject>(*this, properties);
+  FakeClassObject* given = object.get();
+  objects_.push_back(std::move(object));
+  ++objectsDelivered_;
+  given->AddRef();
+  return given;
+}
+
+IUnknown* FakeWmi::CountedValue() {
+  countedValueInterface_->AddRef();
+  return countedValueInterface_;
+}
+
+FakeWmi& FakeWmi::Current() { return *current; }
+
+const ComEntryPoints& FakeWmi::FakeTable() {
+  static const ComEntryPoints table = {
+      &FakeWmi::CoInitializeExFake,    &FakeWmi::CoInitializeSecurityFake, &FakeWmi::CoCreateInstanceFake,
+      &FakeWmi::CoSetProxyBlanketFake, &FakeWmi::CoUninitializeFake,
+  };
+  return table;
+}
+
+HRESULT WINAPI FakeWmi::CoInitializeExFake(LPVOID reserved, DWORD coInit) {
+  FakeWmi& fake = Current();
+  fake.calls.push_back(L"CoInitializeEx");
+  fake.coInitializeExCalls.push_back({reserved, coInit});
+  return fake.coInitializeResult;
+}
+
+HRESULT WINAPI FakeWmi::CoInitializeSecurityFake(PSECURITY_DESCRIPTOR descriptor, LONG authServiceCount,
+                                                 SOLE_AUTHENTICATION_SERVICE* authServices, void* reserved1,
+                                                 DWORD authnLevel, DWORD impLevel, void* authList,
+                                                 DWORD capabilities, void* reserved3) {
+  FakeWmi& fake = Current();
+  fake.calls.push_back(L"CoInitializeSecurity");
+  fake.coInitializeSecurityCalls.push_back({descriptor, authServiceCount, authServices, reserved1, authnLevel,
+                                            impLevel, authList, capabilities, reserved3});
+  return fake.coInitializeSecurityResult;
+}
+
+HRESULT WINAPI FakeWmi::CoCreateInstanceFake(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid,
+                                             LPVOID* object) {
+  FakeWmi& fake = Current();
+  fake.calls.push_back(L"CoCreateInstance");
+  fake.coCreateInstanceCalls.push_back({clsid, outer, context, iid, object != nullptr});
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (FAILED(fake.coCreateInstanceResult)) return fake.coCreateInstanceResult;
+  if (fake.giveLocator) {
+    if (!IsEqualIID(iid, __uuidof(IWbemLocator))) return E_NOINTERFACE;
+    fake.locator_->Give();
+    *object = static_cast<IWbemLocator*>(fake.locator_);
+  }
+  return fake.coCreateInstanceResult;
+}
+
+HRESULT WINAPI FakeWmi::CoSetProxyBlanketFake(IUnknown* proxy, DWORD authnService, DWORD authzService,
+                                              OLECHAR* serverPrincipal, DWORD authnLevel, DWORD impLevel,
+                                              RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities) {
+  FakeWmi& fake = Current();
+  fake.calls.push_back(L"CoSetProxyBlanket");
+  fake.proxyBlanketCalls.push_back(
+      {proxy, authnService, authzService, serverPrincipal, authnLevel, impLevel, authInfo, capabilities});
+  return fake.proxyBlanketResult;
+}
+
+void WINAPI FakeWmi::CoUninitializeFake() {
+  FakeWmi& fake = Current();
+  fake.calls.push_back(L"CoUninitialize");
+  ++fake.uninitializeCount;
+}
+
+}  // namespace vantrel::testing

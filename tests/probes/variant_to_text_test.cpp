@@ -1,0 +1,203 @@
+// Property values as text, through the platform's real OLE Automation conversions.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "probes/com_ptr.h"
+#include "probes/wmi_query.h"
+
+namespace vantrel {
+namespace {
+
+// A plain object reference (no IDispatch), which no conversion can turn into text; it counts
+// references so a test can see that the conversion gave back what it took.
+class CountingUnknown final : public IUnknown {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown)) {
+      *out = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
+  ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
+
+  LONG references = 1;
+};
+
+// A BSTR that keeps every code unit it is given, embedded NULs included.
+BSTR CountedBstr(const std::wstring& text) {
+  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+
+TEST(VariantToText, StringsAreTakenUpToTheirFirstNul) {
+  Variant plain;
+  V_VT(plain.Get()) = VT_BSTR;
+  V_BSTR(plain.Get()) = SysAllocString(L"Intel(R) Core(TM) i7");
+  EXPECT_EQ(VariantToText(plain.Ref()), L"Intel(R) Core(TM) i7");
+
+  Variant korean;
+  V_VT(korean.Get()) = VT_BSTR;
+  V_BSTR(korean.Get()) = SysAllocString(L"\uC0BC\uC131 SSD");
+  EXPECT_EQ(VariantToText(korean.Ref()), L"\uC0BC\uC131 SSD");
+
+  Variant embedded;
+  V_VT(embedded.Get()) = VT_BSTR;
+  V_BSTR(embedded.Get()) = CountedBstr(std::wstring(L"before\0after", 12));
+  EXPECT_EQ(VariantToText(embedded.Ref()), L"before");
+
+  Variant leadingNul;
+  V_VT(leadingNul.Get()) = VT_BSTR;
+  V_BSTR(leadingNul.Get()) = CountedBstr(std::wstring(L"\0x", 2));
+  EXPECT_EQ(VariantToText(leadingNul.Ref()), L"");
+
+  Variant empty;
+  V_VT(empty.Get()) = VT_BSTR;
+  V_BSTR(empty.Get()) = SysAllocString(L"");
+  EXPECT_EQ(VariantToText(empty.Ref()), L"");
+
+  Variant nullString;
+  V_VT(nullString.Get()) = VT_BSTR;
+  V_BSTR(nullString.Get()) = nullptr;
+  EXPECT_EQ(VariantToText(nullString.Ref()), L"");
+}
+
+TEST(VariantToText, EmptyAndNullAreEmptyText) {
+  Variant empty;
+  EXPECT_EQ(VariantToText(empty.Ref()), L"");
+  Variant null;
+  V_VT(null.Get()) = VT_NULL;
+  EXPECT_EQ(VariantToText(null.Ref()), L"");
+}
+
+TEST(VariantToText, IntegersArePlainDecimalDigits) {
+  Variant speed;
+  V_VT(speed.Get()) = VT_I4;
+  V_I4(speed.Get()) = 3200;
+  EXPECT_EQ(VariantToText(speed.Ref()), L"3200");
+
+  Variant negative;
+  V_VT(negative.Get()) = VT_I4;
+  V_I4(negative.Get()) = -5;
+  EXPECT_EQ(VariantToText(negative.Ref()), L"-5");
+
+  // No digit grouping, whatever the locale.
+  Variant large;
+  V_VT(large.Get()) = VT_I4;
+  V_I4(large.Get()) = 2147483647;
+  EXPECT_EQ(VariantToText(large.Ref()), L"2147483647");
+
+  Variant smallest;
+  V_VT(smallest.Get()) = VT_I4;
+  V_I4(smallest.Get()) = -2147483647 - 1;
+  EXPECT_EQ(VariantToText(smallest.Ref()), L"-2147483648");
+
+  Variant widest;
+  V_VT(widest.Get()) = VT_UI8;
+  V_UI8(widest.Get()) = 18446744073709551615ull;
+  EXPECT_EQ(VariantToText(widest.Ref()), L"18446744073709551615");
+
+  Variant byte;
+  V_VT(byte.Get()) = VT_UI1;
+  V_UI1(byte.Get()) = 255;
+  EXPECT_EQ(VariantToText(byte.Ref()), L"255");
+
+  Variant index;
+  V_VT(index.Get()) = VT_UI4;
+  V_UI4(index.Get()) = 0;
+  EXPECT_EQ(VariantToText(index.Ref()), L"0");
+}
+
+TEST(VariantToText, ABooleanBecomesNonEmptyText) {
+  // Its wording follows the platform's locale; only that some text comes is certain.
+  Variant truth;
+  V_VT(truth.Get()) = VT_BOOL;
+  V_BOOL(truth.Get()) = VARIANT_TRUE;
+  EXPECT_FALSE(VariantToText(truth.Ref()).empty());
+}
+
+TEST(VariantToText, ByReferenceValuesAreReadThroughAndLeftAlone) {
+  BSTR referenced = CountedBstr(std::wstring(L"SAMSUNG\0tail", 12));
+  VARIANT byRefString;
+  VariantInit(&byRefString);
+  V_VT(&byRefString) = VT_BYREF | VT_BSTR;
+  V_BSTRREF(&byRefString) = &referenced;
+  EXPECT_EQ(VariantToText(byRefString), L"SAMSUNG");
+  EXPECT_EQ(V_VT(&byRefString), VT_BYREF | VT_BSTR);
+  EXPECT_EQ(V_BSTRREF(&byRefString), &referenced);
+  EXPECT_EQ(SysStringLen(referenced), 12u);
+  SysFreeString(referenced);
+
+  BSTR nothing = nullptr;
+  VARIANT byRefNull;
+  VariantInit(&byRefNull);
+  V_VT(&byRefNull) = VT_BYREF | VT_BSTR;
+  V_BSTRREF(&byRefNull) = &nothing;
+  EXPECT_EQ(VariantToText(byRefNull), L"");
+  EXPECT_EQ(nothing, nullptr);
+
+  LONG number = 3200;
+  VARIANT byRefNumber;
+  VariantInit(&byRefNumber);
+  V_VT(&byRefNumber) = VT_BYREF | VT_I4;
+  V_I4REF(&byRefNumber) = &number;
+  EXPECT_EQ(VariantToText(byRefNumber), L"3200");
+  EXPECT_EQ(V_VT(&byRefNumber), VT_BYREF | VT_I4);
+  EXPECT_EQ(V_I4REF(&byRefNumber), &number);
+  EXPECT_EQ(number, 3200);
+
+  // A reference to a variant is followed to what that variant holds.
+  Variant inner;
+  V_VT(inner.Get()) = VT_I4;
+  V_I4(inner.Get()) = -7;
+  VARIANT byRefVariant;
+  VariantInit(&byRefVariant);
+  V_VT(&byRefVariant) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&byRefVariant) = inner.Get();
+  EXPECT_EQ(VariantToText(byRefVariant), L"-7");
+  EXPECT_EQ(V_VT(inner.Get()), VT_I4);
+}
+
+TEST(VariantToText, AnArrayCannotBeConvertedAndGivesEmptyText) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 2);
+  ASSERT_NE(array, nullptr);
+  LONG* elements = nullptr;
+  ASSERT_TRUE(SUCCEEDED(SafeArrayAccessData(array, reinterpret_cast<void**>(&elements))));
+  elements[0] = 1;
+  elements[1] = 2;
+  SafeArrayUnaccessData(array);
+
+  Variant value;
+  V_VT(value.Get()) = VT_ARRAY | VT_I4;
+  V_ARRAY(value.Get()) = array;  // the Variant owns and destroys it
+  EXPECT_EQ(VariantToText(value.Ref()), L"");
+  EXPECT_EQ(V_VT(value.Get()), VT_ARRAY | VT_I4);
+  EXPECT_EQ(V_ARRAY(value.Get()), array);
+}
+
+TEST(VariantToText, AnObjectReferenceGivesEmptyTextAndIsGivenBack) {
+  CountingUnknown object;
+  VARIANT value;
+  VariantInit(&value);
+  V_VT(&value) = VT_UNKNOWN;
+  V_UNKNOWN(&value) = &object;
+  EXPECT_EQ(VariantToText(value), L"");
+  EXPECT_EQ(object.references, 1) << "the conversion's own copy was not released";
+  EXPECT_EQ(V_VT(&value), VT_UNKNOWN);
+  EXPECT_EQ(V_UNKNOWN(&value), &object);
+}
+
+TEST(VariantToText, AValueOfNoConvertibleKindGivesEmptyText) {
+  // An error code has no text form: the conversion fails.
+  Variant error;
+  V_VT(error.Get()) = VT_ERROR;
+  V_ERROR(error.Get()) = DISP_E_PARAMNOTFOUND;
+  EXPECT_EQ(VariantToText(error.Ref()), L"");
+}
+
+}  // namespace
+}  // namespace vantrel
