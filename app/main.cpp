@@ -1,0 +1,13 @@
+// Vantrel.exe's entry: a Unicode GUI program with one application object. It reads no
+// command-line option.
+#include <windows.h>
+
+#include "app/vantrel_app.h"
+
+namespace {
+
+vantrel::CVantrelApp g_theApp;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return vantrel::RunApplication(); }

@@ -1,0 +1,273 @@
+// Drives the real Vantrel.exe under the platform from a separate test program: its window,
+// controls, texts, lines, version record, registry key and the ways to close it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/dialog_template.h"
+#include "support/program_under_test.h"
+#include "support/report_lines.h"
+#include "support/screen_capture.h"
+#include "window/homepage_url.h"
+#include "window/resource.h"
+
+namespace vantrel {
+namespace {
+
+using testing::ProgramUnderTest;
+
+std::wstring VantrelExe() { return testing::SiblingProgram(L"app\\Vantrel.exe"); }
+
+struct ExpectedControl {
+  int id;  // -1: the template's "none"
+  const wchar_t* className;
+  DWORD style;
+  int x, y, width, height;
+  const wchar_t* text;  // null: not checked (combos, pictures)
+};
+
+// The template, in creation (z and tab) order.
+const ExpectedControl kControls[] = {
+    {IDC_OS_COMBO, L"ComboBox", 0x50210003, 237, 4, 190, 30, nullptr},
+    {IDC_CPU_COMBO, L"ComboBox", 0x50210003, 237, 20, 190, 30, nullptr},
+    {IDC_RAM_COMBO, L"ComboBox", 0x50210003, 237, 36, 190, 30, nullptr},
+    {IDC_MAINBOARD_COMBO, L"ComboBox", 0x50210003, 237, 52, 190, 30, nullptr},
+    {IDC_VGA_COMBO, L"ComboBox", 0x50210003, 237, 68, 190, 30, nullptr},
+    {IDC_HDD_COMBO, L"ComboBox", 0x50210003, 237, 84, 190, 30, nullptr},
+    {IDC_SOUND_COMBO, L"ComboBox", 0x50210003, 237, 100, 190, 30, nullptr},
+    {IDC_ODD_COMBO, L"ComboBox", 0x50210003, 237, 116, 190, 30, nullptr},
+    {-1, L"Static", 0x50020000, 197, 6, 37, 8, L"OS"},
+    {-1, L"Static", 0x50020000, 197, 23, 37, 8, L"CPU"},
+    {-1, L"Static", 0x50020000, 197, 39, 37, 8, L"RAM"},
+    {-1, L"Static", 0x50020000, 197, 70, 37, 8, L"VGA"},
+    {-1, L"Static", 0x50020000, 197, 55, 37, 8, L"Main Board"},
+    {-1, L"Static", 0x50020000, 197, 86, 37, 8, L"HDD"},
+    {-1, L"Static", 0x50020000, 197, 102, 37, 8, L"Sound"},
+    {-1, L"Static", 0x50020000, 197, 118, 37, 8, L"ODD"},
+    {IDC_BANNER_PICTURE, L"Static", 0x5000000E, 0, 0, 13, 11, nullptr},
+    {IDC_COPY_PICTURE, L"Static", 0x5000010E, 0, 101, 13, 11, nullptr},
+    {IDC_HOMEPAGE_PICTURE, L"Static", 0x5000010E, 0, 136, 13, 11, nullptr},
+    {IDC_INSTRUCTION_COPY, L"Static", 0x50020000, 197, 133, 225, 17, L"1. \"PC 사양 복사하기\" 버튼 클릭"},
+    {IDC_INSTRUCTION_HOMEPAGE, L"Static", 0x50020000, 197, 153, 225, 16,
+     L"2. \"홈페이지 바로가기\" 버튼 클릭한 후 게시판에 붙여넣기"},
+};
+
+// Picture controls take their bitmap's pixel size.
+SIZE PictureSize(int id) {
+  switch (id) {
+    case IDC_BANNER_PICTURE: return SIZE{318, 195};
+    case IDC_COPY_PICTURE: return SIZE{314, 71};
+    default: return SIZE{318, 71};
+  }
+}
+
+RECT ClientRectOf(HWND control, HWND dialog) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+std::vector<std::wstring> ComboLines(HWND combo) {
+  std::vector<std::wstring> lines;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    std::wstring line(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&line[0]));
+    line.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+class SpecWindowEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = std::make_unique<ProgramUnderTest>(VantrelExe());
+    ASSERT_TRUE(program_->Started());
+    window_ = program_->WaitForWindow();
+    ASSERT_NE(window_, nullptr) << "Vantrel.exe showed no window";
+  }
+  void TearDown() override {
+    if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
+    if (program_) program_->WaitForExit(10000);
+  }
+
+  std::unique_ptr<ProgramUnderTest> program_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(SpecWindowEndToEnd, CaptionNamesTheProgramAndTheHomepage) {
+  EXPECT_EQ(testing::WindowText(window_), std::wstring(L"Tarvik PC사양 확인 프로그램 (") + kHomepageUrl + L")");
+  // The platform adds WS_CLIPSIBLINGS and DS_3DLOOK to every dialog window it creates.
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)) & ~static_cast<DWORD>(WS_CLIPSIBLINGS | DS_3DLOOK),
+            0x90C800C0u);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)) & WS_EX_APPWINDOW, static_cast<DWORD>(WS_EX_APPWINDOW));
+}
+
+TEST(DialogTemplate, HoldsTheWindowAndEveryControlExactly) {
+  testing::ShippedTemplate shipped(VantrelExe(), IDD_VANTREL_DIALOG);
+  ASSERT_TRUE(shipped.Ready());
+  const testing::DialogTemplate& dialog = shipped.Fields();
+  EXPECT_EQ(dialog.style, 0x90C800C0u);
+  EXPECT_EQ(dialog.exStyle, 0x00040000u);
+  EXPECT_EQ(dialog.helpId, 0u);
+  EXPECT_EQ(dialog.x, 0);
+  EXPECT_EQ(dialog.y, 0);
+  EXPECT_EQ(dialog.width, 434);
+  EXPECT_EQ(dialog.height, 170);
+  EXPECT_FALSE(dialog.hasMenu);
+  EXPECT_FALSE(dialog.hasClass);
+  EXPECT_EQ(dialog.caption, std::wstring(L"Tarvik PC사양 확인 프로그램 (") + kHomepageUrl + L")");
+  EXPECT_EQ(dialog.pointSize, 10);
+  EXPECT_EQ(dialog.weight, 400);
+  EXPECT_EQ(dialog.italic, 0);
+  EXPECT_EQ(dialog.charSet, 129);
+  EXPECT_EQ(dialog.face, L"맑은 고딕");
+
+  ASSERT_EQ(dialog.items.size(), std::size(kControls));
+  for (std::size_t i = 0; i < dialog.items.size(); ++i) {
+    const testing::TemplateItem& item = dialog.items[i];
+    const ExpectedControl& expected = kControls[i];
+    SCOPED_TRACE("control #" + std::to_string(i) + ", id " + std::to_string(expected.id));
+    EXPECT_EQ(item.id, static_cast<DWORD>(expected.id));
+    EXPECT_EQ(_wcsicmp(item.className.c_str(), expected.className), 0) << item.className;
+    EXPECT_EQ(item.style, expected.style);
+    EXPECT_EQ(item.exStyle, 0u);
+    EXPECT_EQ(item.x, expected.x);
+    EXPECT_EQ(item.y, expected.y);
+    EXPECT_EQ(item.width, expected.width);
+    EXPECT_EQ(item.height, expected.height);
+    EXPECT_EQ(item.text, expected.text != nullptr ? expected.text : L"");
+  }
+}
+
+TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
+  testing::ShippedTemplate shipped(VantrelExe(), IDD_VANTREL_DIALOG);
+  ASSERT_TRUE(shipped.Ready());
+
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  ASSERT_EQ(children.size(), std::size(kControls));
+
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    const ExpectedControl& expected = kControls[i];
+    const bool combo = expected.className == std::wstring(L"ComboBox");
+    HWND control = children[i];
+    SCOPED_TRACE("control #" + std::to_string(i) + ", id " + std::to_string(expected.id));
+    EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(control)), static_cast<WORD>(expected.id));
+    EXPECT_EQ(testing::ClassName(control), expected.className);
+    // A combo box hands its vertical scroll bar on to its drop-down list.
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+    EXPECT_EQ(style, combo ? expected.style & ~static_cast<DWORD>(WS_VSCROLL) : expected.style);
+    if (expected.text != nullptr) EXPECT_EQ(testing::WindowText(control), expected.text);
+
+    const RECT place = shipped.ToPixels(expected.x, expected.y, expected.width, expected.height);
+    const RECT actual = ClientRectOf(control, window_);
+    EXPECT_EQ(actual.left, place.left);
+    EXPECT_EQ(actual.top, place.top);
+    if ((expected.style & SS_TYPEMASK) == SS_BITMAP && !combo) {
+      EXPECT_EQ(actual.right - actual.left, PictureSize(expected.id).cx);
+      EXPECT_EQ(actual.bottom - actual.top, PictureSize(expected.id).cy);
+    } else {
+      EXPECT_EQ(actual.right - actual.left, place.right - place.left);
+      // A closed combo shows its field alone: its height is the font's, not the template's.
+      if (!combo) EXPECT_EQ(actual.bottom - actual.top, place.bottom - place.top);
+    }
+  }
+}
+
+TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
+  testing::CategoryLines combos;
+  for (int i = 0; i < 8; ++i) {
+    HWND combo = GetDlgItem(window_, IDC_OS_COMBO + i);
+    combos[static_cast<std::size_t>(i)] = ComboLines(combo);
+    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0) << "combo " << i;
+  }
+  const testing::ChildResult report = testing::RunChild(testing::SiblingProgram(L"app\\VantrelReport.exe"));
+  ASSERT_EQ(report.exitCode, 0u);
+  EXPECT_EQ(testing::ReportFromCategoryLines(combos), testing::WideOfUtf8(report.standardOutput));
+  testing::SaveWindowCapture(window_, L"spec-window");
+}
+
+TEST_F(SpecWindowEndToEnd, EchoesTheDiagnosticLinesOnStandardOutput) {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  const std::string output = program_->StandardOutput();
+  EXPECT_NE(output.find("ODD: "), std::string::npos);
+  EXPECT_NE(output.find("Disk: "), std::string::npos);
+}
+
+void ExpectClosesTheProgram(ProgramUnderTest& program, HWND window, UINT message, WPARAM key) {
+  HWND target = message == WM_CLOSE ? window : GetDlgItem(window, IDC_OS_COMBO);  // the OS combo has the focus
+  PostMessageW(target, message, key, 1);
+  DWORD exitCode = 1;
+  EXPECT_TRUE(program.WaitForExit(10000, &exitCode));
+  EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(SpecWindowEndToEnd, EnterEndsTheProgram) { ExpectClosesTheProgram(*program_, window_, WM_KEYDOWN, VK_RETURN); }
+TEST_F(SpecWindowEndToEnd, EscEndsTheProgram) { ExpectClosesTheProgram(*program_, window_, WM_KEYDOWN, VK_ESCAPE); }
+TEST_F(SpecWindowEndToEnd, CloseBoxEndsTheProgram) { ExpectClosesTheProgram(*program_, window_, WM_CLOSE, 0); }
+
+TEST_F(SpecWindowEndToEnd, LeavesTheSettingsKeyEmptyInItsOwnRegistryView) {
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program_->WaitForExit(10000));
+  HKEY key = nullptr;  // this test program has the same bitness, so the same registry view
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern", 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD values = 99, subkeys = 99;
+  EXPECT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_EQ(values, 0u);
+  EXPECT_EQ(subkeys, 0u);
+}
+
+std::wstring VersionString(const std::vector<unsigned char>& data, const wchar_t* name) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+  if (!VerQueryValueW(data.data(), path.c_str(), &value, &length) || value == nullptr) return L"<missing>";
+  return std::wstring(static_cast<const wchar_t*>(value));
+}
+
+TEST(VersionRecord, CarriesTheProgramsVersionAndNames) {
+  const std::wstring exe = VantrelExe();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<unsigned char> data(size);
+  ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, data.data()));
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
+  EXPECT_EQ(fixed->dwFileFlags, 0u);
+  EXPECT_EQ(fixed->dwFileOS, 0x40004u);
+  EXPECT_EQ(fixed->dwFileType, 1u);
+
+  EXPECT_EQ(VersionString(data, L"FileDescription"), L"Vantrel");
+  EXPECT_EQ(VersionString(data, L"InternalName"), L"Vantrel.exe");
+  EXPECT_EQ(VersionString(data, L"OriginalFilename"), L"Vantrel.exe");
+  EXPECT_EQ(VersionString(data, L"FileVersion"), L"1.0.0.1");
+  EXPECT_EQ(VersionString(data, L"ProductVersion"), L"1.0.0.1");
+
+  WORD* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  ASSERT_GE(length, 4u);
+  EXPECT_EQ(translation[0], 0x0409);
+  EXPECT_EQ(translation[1], 1200);
+}
+
+}  // namespace
+}  // namespace vantrel

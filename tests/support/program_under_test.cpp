@@ -1,0 +1,165 @@
+#include "support/program_under_test.h"
+
+#include <vector>
+
+namespace vantrel::testing {
+namespace {
+
+std::thread Drain(HANDLE pipe, std::string& into) {
+  return std::thread([pipe, &into] {
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) into.append(buffer, read);
+    CloseHandle(pipe);
+  });
+}
+
+// The current environment with the extra variables put over it, as a CreateProcess block.
+std::wstring MergedEnvironment(const std::vector<std::wstring>& extraVariables) {
+  auto nameOf = [](const std::wstring& line) { return line.substr(0, line.find(L'=', 1)); };
+  std::wstring block;
+  wchar_t* current = GetEnvironmentStringsW();
+  for (const wchar_t* entry = current; *entry != L'\0'; entry += wcslen(entry) + 1) {
+    const std::wstring line(entry);
+    bool replaced = false;
+    for (const std::wstring& extra : extraVariables) replaced = replaced || _wcsicmp(nameOf(extra).c_str(), nameOf(line).c_str()) == 0;
+    if (!replaced) block += line + L'\0';
+  }
+  FreeEnvironmentStringsW(current);
+  for (const std::wstring& extra : extraVariables) block += extra + L'\0';
+  block += L'\0';
+  return block;
+}
+
+struct DialogSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<DialogSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window) && ClassName(window) == L"#32770") {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::wstring SiblingProgram(const std::wstring& relativePath) {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring folder(self, length);
+  folder.resize(folder.find_last_of(L'\\'));
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  return folder + relativePath;
+}
+
+ProgramUnderTest::ProgramUnderTest(const std::wstring& program, const std::vector<std::wstring>& extraVariables) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+  if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return;
+  if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+    CloseHandle(outRead);
+    CloseHandle(outWrite);
+    return;
+  }
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  std::wstring commandLine = L"\"" + program + L"\"";
+  std::wstring environment = MergedEnvironment(extraVariables);
+  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                      &environment[0], nullptr, &startup, &process_)) {
+    process_ = PROCESS_INFORMATION{};
+  }
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  outputReader_ = Drain(outRead, output_);
+  errorReader_ = Drain(errRead, error_);
+}
+
+ProgramUnderTest::~ProgramUnderTest() {
+  if (Started() && !WaitForExit(0)) {
+    TerminateProcess(process_.hProcess, 99);
+    WaitForSingleObject(process_.hProcess, 10000);
+  }
+  if (outputReader_.joinable()) outputReader_.join();
+  if (errorReader_.joinable()) errorReader_.join();
+  if (process_.hProcess != nullptr) CloseHandle(process_.hProcess);
+  if (process_.hThread != nullptr) CloseHandle(process_.hThread);
+}
+
+HWND ProgramUnderTest::WaitForWindow(DWORD timeoutMs) {
+  if (!Started()) return nullptr;
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  do {
+    if (HWND window = FindProcessDialog(process_.dwProcessId)) return window;
+    if (WaitForSingleObject(process_.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
+  } while (GetTickCount64() < deadline);
+  return nullptr;
+}
+
+bool ProgramUnderTest::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (!Started() || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode != nullptr) GetExitCodeProcess(process_.hProcess, exitCode);
+  return true;
+}
+
+std::string ProgramUnderTest::StandardOutput() {
+  if (WaitForExit(INFINITE) && outputReader_.joinable()) outputReader_.join();
+  return output_;
+}
+
+std::string ProgramUnderTest::StandardError() {
+  if (WaitForExit(INFINITE) && errorReader_.joinable()) errorReader_.join();
+  return error_;
+}
+
+ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring>& extraVariables) {
+  ProgramUnderTest child(program, extraVariables);
+  ChildResult result;
+  result.started = child.Started();
+  if (!result.started) return result;
+  result.standardOutput = child.StandardOutput();
+  result.standardError = child.StandardError();
+  child.WaitForExit(INFINITE, &result.exitCode);
+  return result;
+}
+
+std::string Utf8Of(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
+  return utf8;
+}
+
+HWND FindProcessDialog(DWORD processId) {
+  DialogSearch search{processId, nullptr};
+  EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t name[256];
+  const int length = GetClassNameW(window, name, 256);
+  return std::wstring(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+}  // namespace vantrel::testing

@@ -1,0 +1,32 @@
+// Owns one GDI object (a brush, a font) and deletes it with the owner.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace vantrel {
+
+template <class Handle>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  ~GdiObject() { Delete(); }
+
+  // Takes over a handle, deleting the one held before.
+  void Attach(Handle handle) {
+    Delete();
+    handle_ = handle;
+  }
+  void Delete() {
+    if (Handle old = std::exchange(handle_, nullptr)) DeleteObject(old);
+  }
+  Handle Get() const { return handle_; }
+
+ private:
+  Handle handle_ = nullptr;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,92 @@
+#include "window/vantrel_dlg.h"
+
+#include "window/resource.h"
+
+namespace vantrel {
+namespace {
+
+const wchar_t kSettingsKey[] = L"SOFTWARE\\Halvern";
+const wchar_t kInstructionFace[] = L"맑은 고딕";
+constexpr int kInstructionPointTenths = 110;
+
+HINSTANCE ProgramModule() { return GetModuleHandleW(nullptr); }
+
+// A font of the given size in tenths of a point for the screen, every other attribute default.
+HFONT CreatePointFont(int pointTenths, const wchar_t* face) {
+  LOGFONTW font{};
+  HDC screen = GetDC(nullptr);
+  font.lfHeight = -MulDiv(pointTenths, GetDeviceCaps(screen, LOGPIXELSY), 720);
+  ReleaseDC(nullptr, screen);
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+  return CreateFontIndirectW(&font);
+}
+
+HBITMAP LoadProgramBitmap(int id) {
+  return static_cast<HBITMAP>(LoadImageW(ProgramModule(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+void DeleteBitmap(HBITMAP& bitmap) {
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  bitmap = nullptr;
+}
+
+}  // namespace
+
+CVantrelDlg::CVantrelDlg()
+    : ModalDialog(IDD_VANTREL_DIALOG), m_windowIcon(LoadIconW(ProgramModule(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+void CVantrelDlg::DoDataExchange() {
+  for (std::size_t i = 0; i < m_categoryCombos.size(); ++i) {
+    m_categoryCombos[i].Attach(Control(IDC_OS_COMBO + static_cast<int>(i)));
+  }
+}
+
+BOOL CVantrelDlg::OnInitDialog() {
+  ModalDialog::OnInitDialog();
+
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_windowIcon));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_windowIcon));
+
+  m_instructionFont.Attach(CreatePointFont(kInstructionPointTenths, kInstructionFace));
+  SendMessageW(Control(IDC_INSTRUCTION_COPY), WM_SETFONT, reinterpret_cast<WPARAM>(m_instructionFont.Get()), TRUE);
+  SendMessageW(Control(IDC_INSTRUCTION_HOMEPAGE), WM_SETFONT, reinterpret_cast<WPARAM>(m_instructionFont.Get()), TRUE);
+
+  m_whiteBrush.Attach(CreateSolidBrush(RGB(255, 255, 255)));
+  LoadPictures();
+
+  // Held, never read or written; a standard user can neither open nor create it, silently.
+  m_settingsKey.OpenOrCreate(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ | KEY_WRITE);
+
+  RunCollectionPass();
+  return TRUE;
+}
+
+void CVantrelDlg::LoadPictures() {
+  m_bannerBitmap = LoadProgramBitmap(IDB_BANNER);
+  m_copyBitmap = LoadProgramBitmap(IDB_COPY_BUTTON);
+  m_homepageBitmap = LoadProgramBitmap(IDB_HOMEPAGE_BUTTON);
+  const std::pair<int, HBITMAP> pictures[] = {
+      {IDC_BANNER_PICTURE, m_bannerBitmap}, {IDC_COPY_PICTURE, m_copyBitmap}, {IDC_HOMEPAGE_PICTURE, m_homepageBitmap}};
+  for (const auto& [controlId, bitmap] : pictures) {
+    HWND control = Control(controlId);
+    if (control != nullptr && bitmap != nullptr) {
+      SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    }
+  }
+}
+
+void CVantrelDlg::OnDestroy() {
+  ModalDialog::OnDestroy();
+  DeleteBitmap(m_bannerBitmap);
+  DeleteBitmap(m_copyBitmap);
+  DeleteBitmap(m_homepageBitmap);
+}
+
+bool CVantrelDlg::RunCollectionPass() {
+  CategoryLists categories{};
+  for (std::size_t i = 0; i < m_categoryCombos.size(); ++i) categories[i] = &m_categoryCombos[i];
+  return vantrel::RunCollectionPass(categories, m_specReport);
+}
+
+}  // namespace vantrel

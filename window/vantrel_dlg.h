@@ -1,0 +1,48 @@
+// The spec window: eight category combos with their labels, a banner and two picture buttons,
+// and two red instruction lines. Its initialisation runs the collection pass once, before the
+// window is first shown.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "collect/collection_pass.h"
+#include "window/combo_category_list.h"
+#include "window/gdi_object.h"
+#include "window/modal_dialog.h"
+#include "window/registry_key.h"
+
+namespace vantrel {
+
+class CVantrelDlg : public ModalDialog {
+ public:
+  CVantrelDlg();
+  ~CVantrelDlg() override = default;
+
+  // Fills the combos and the spec report; false when WMI could not be opened.
+  bool RunCollectionPass();
+
+  const std::wstring& SpecReport() const { return m_specReport; }
+
+ protected:
+  void DoDataExchange() override;
+  BOOL OnInitDialog() override;
+  void OnDestroy() override;
+
+ private:
+  void LoadPictures();
+
+  RegistryKey m_settingsKey;
+  std::array<ComboCategoryList, kCategoryCount> m_categoryCombos;
+  HBITMAP m_bannerBitmap = nullptr;
+  HBITMAP m_copyBitmap = nullptr;
+  HBITMAP m_homepageBitmap = nullptr;
+  GdiObject<HBRUSH> m_whiteBrush;
+  GdiObject<HFONT> m_instructionFont;
+  std::wstring m_specReport;
+  HICON m_windowIcon;
+};
+
+}  // namespace vantrel
