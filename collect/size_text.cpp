@@ -23,8 +23,9 @@ constexpr wchar_t kTerabyteUnit[] = L" TB";
 constexpr wchar_t kZeroGigabytes[] = L"0 GB";
 constexpr wchar_t kZeroDiskSize[] = L"0";
 
-// The count as the nearest double. Going through memory drops the extra precision that the
-// x87 unit of 32-bit builds may keep, which would otherwise round counts above 2^53 differently.
+// The count as the nearest double. The x87 unit of 32-bit builds may hold the conversion with
+// extra precision; a store through memory rounds it as a double on every build and compiler,
+// so counts above 2^53 round the same everywhere.
 double ToDouble(std::uint64_t bytes) {
   volatile double converted = static_cast<double>(bytes);
   return converted;

@@ -1,0 +1,208 @@
+// The fake DXGI factory and adapters. They never delete themselves: FakeDxgi owns them and
+// reads their reference counts, so a test sees every reference that was not given back.
+#include "fakes/fake_dxgi.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+
+#include "fakes/platform_log.h"
+
+namespace vantrel::testing {
+
+namespace {
+
+FakeDxgi* g_active = nullptr;
+
+// AddRef and Release for one fake object; a Release with nothing to give back is a fault of
+// the code under test, not of the fake.
+class ReferenceCount {
+ public:
+  ULONG Add() { return static_cast<ULONG>(++count_); }
+  ULONG Remove(const char* what) {
+    if (count_ == 0) {
+      ADD_FAILURE() << what << " released more often than it was handed out";
+      return 0;
+    }
+    return static_cast<ULONG>(--count_);
+  }
+  LONG Count() const { return count_; }
+
+ private:
+  LONG count_ = 0;
+};
+
+constexpr UINT kFakeVendorId = 0x12345678;
+constexpr UINT kFakeDeviceId = 0x9ABCDEF0;
+constexpr UINT kFakeSubSysId = 0x0F1E2D3C;
+constexpr UINT kFakeRevision = 0x4B5A6978;
+constexpr SIZE_T kFakeDedicatedSystemMemory = 0x11111111;
+constexpr SIZE_T kFakeSharedSystemMemory = 0x22222222;
+
+}  // namespace
+
+class FakeDxgiFactory final : public IDXGIFactory1 {
+ public:
+  explicit FakeDxgiFactory(FakeDxgi& owner) : owner_(owner) {}
+
+  LONG References() const { return references_.Count(); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(iid, __uuidof(IUnknown)) && !IsEqualIID(iid, __uuidof(IDXGIObject)) &&
+        !IsEqualIID(iid, __uuidof(IDXGIFactory)) && !IsEqualIID(iid, __uuidof(IDXGIFactory1))) {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    *object = static_cast<IDXGIFactory1*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
+  ULONG STDMETHODCALLTYPE Release() override { return references_.Remove("the DXGI factory"); }
+
+  HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+
+  HRESULT STDMETHODCALLTYPE EnumAdapters(UINT, IDXGIAdapter**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE MakeWindowAssociation(HWND, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetWindowAssociation(HWND*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateSwapChain(IUnknown*, DXGI_SWAP_CHAIN_DESC*,
+                                            IDXGISwapChain**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE CreateSoftwareAdapter(HMODULE, IDXGIAdapter**) override {
+    return E_NOTIMPL;
+  }
+
+  HRESULT STDMETHODCALLTYPE EnumAdapters1(UINT index, IDXGIAdapter1** adapter) override {
+    return owner_.EnumAdapters1(index, adapter);
+  }
+  BOOL STDMETHODCALLTYPE IsCurrent() override { return FALSE; }
+
+ private:
+  FakeDxgi& owner_;
+  ReferenceCount references_;
+};
+
+class FakeDxgiAdapter final : public IDXGIAdapter1 {
+ public:
+  explicit FakeDxgiAdapter(const FakeAdapter& data) : data_(data) {}
+
+  LONG References() const { return references_.Count(); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(iid, __uuidof(IUnknown)) && !IsEqualIID(iid, __uuidof(IDXGIObject)) &&
+        !IsEqualIID(iid, __uuidof(IDXGIAdapter)) && !IsEqualIID(iid, __uuidof(IDXGIAdapter1))) {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    *object = static_cast<IDXGIAdapter1*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
+  ULONG STDMETHODCALLTYPE Release() override { return references_.Remove("a DXGI adapter"); }
+
+  HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+
+  HRESULT STDMETHODCALLTYPE EnumOutputs(UINT, IDXGIOutput**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDesc(DXGI_ADAPTER_DESC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CheckInterfaceSupport(REFGUID, LARGE_INTEGER*) override {
+    return E_NOTIMPL;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetDesc1(DXGI_ADAPTER_DESC1* desc) override {
+    if (desc == nullptr) return E_INVALIDARG;
+    const unsigned char* const bytes = reinterpret_cast<const unsigned char*>(desc);
+    if (std::any_of(bytes, bytes + sizeof *desc, [](unsigned char b) { return b != 0; })) {
+      ADD_FAILURE() << "GetDesc1 was given a DXGI_ADAPTER_DESC1 that was not cleared";
+    }
+    if (FAILED(data_.getDescResult)) return data_.getDescResult;
+
+    constexpr std::size_t kUnits = sizeof desc->Description / sizeof desc->Description[0];
+    const std::wstring& text = data_.description;
+    if (data_.fillWholeDescription) {
+      for (std::size_t i = 0; i < kUnits; ++i) {
+        desc->Description[i] = text.empty() ? L'#' : text[i % text.size()];
+      }
+    } else {
+      const std::size_t length = std::min(text.size(), kUnits - 1);
+      std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length), desc->Description);
+      desc->Description[length] = L'\0';
+    }
+    desc->VendorId = kFakeVendorId;
+    desc->DeviceId = kFakeDeviceId;
+    desc->SubSysId = kFakeSubSysId;
+    desc->Revision = kFakeRevision;
+    desc->DedicatedVideoMemory = data_.dedicatedVideoMemory;
+    desc->DedicatedSystemMemory = kFakeDedicatedSystemMemory;
+    desc->SharedSystemMemory = kFakeSharedSystemMemory;
+    desc->AdapterLuid.LowPart = 0x33333333;
+    desc->AdapterLuid.HighPart = 0x44;
+    desc->Flags = DXGI_ADAPTER_FLAG_REMOTE;
+    return data_.getDescResult;
+  }
+
+ private:
+  FakeAdapter data_;
+  ReferenceCount references_;
+};
+
+FakeDxgi::FakeDxgi()
+    : previous_(g_active),
+      table_(DxgiApi(), DxgiEntryPoints{&FakeDxgi::CreateDxgiFactory1}),
+      factory_(std::make_unique<FakeDxgiFactory>(*this)) {
+  g_active = this;
+}
+
+FakeDxgi::~FakeDxgi() { g_active = previous_; }
+
+LONG FakeDxgi::OutstandingReferences() const {
+  LONG total = factory_->References();
+  for (const auto& adapter : handedOut_) total += adapter->References();
+  return total;
+}
+
+HRESULT WINAPI FakeDxgi::CreateDxgiFactory1(REFIID iid, void** factory) {
+  FakeDxgi* const self = g_active;
+  if (self == nullptr) {
+    ADD_FAILURE() << "the fake CreateDXGIFactory1 was called with no FakeDxgi alive";
+    return E_UNEXPECTED;
+  }
+  ++self->createCalls;
+  self->requestedIid = iid;
+  PlatformLog().push_back(L"CreateDXGIFactory1");
+  if (factory == nullptr) return E_POINTER;
+  *factory = nullptr;
+  if (FAILED(self->createResult) || !self->giveFactory) return self->createResult;
+  // As the real one does, an interface that the factory lacks is refused.
+  const HRESULT given = self->factory_->QueryInterface(iid, factory);
+  if (FAILED(given)) return given;
+  return self->createResult;
+}
+
+HRESULT FakeDxgi::EnumAdapters1(UINT index, IDXGIAdapter1** adapter) {
+  enumIndexes.push_back(index);
+  if (adapter == nullptr) return DXGI_ERROR_INVALID_CALL;
+  *adapter = nullptr;
+  if (failEnumAt >= 0 && index == static_cast<UINT>(failEnumAt)) return enumFailure;
+  if (index >= adapters.size()) return DXGI_ERROR_NOT_FOUND;
+  handedOut_.push_back(std::make_unique<FakeDxgiAdapter>(adapters[index]));
+  handedOut_.back()->AddRef();
+  *adapter = handedOut_.back().get();
+  return S_OK;
+}
+
+}  // namespace vantrel::testing
