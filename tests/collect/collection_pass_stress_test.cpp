@@ -1,0 +1,47 @@
+// A machine far larger than any real one: the pass completes and loses no line.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+
+#include "collect/collection_pass.h"
+#include "collect/echo.h"
+#include "fakes/fake_dxgi.h"
+#include "fakes/scripted_machine.h"
+
+namespace vantrel {
+namespace {
+
+TEST(CollectionPassStress, TenThousandDisksWithMegabyteNamesKeepEveryLine) {
+  constexpr std::size_t kDisks = 10000;
+  constexpr std::size_t kMegabyteName = 1 << 20;
+  testing::FakeWmi wmi;
+  testing::FakeDxgi dxgi;
+  testing::AnswerManyDisks(wmi, kDisks, kMegabyteName);
+
+  std::array<MemoryCategoryList, kCategoryCount> lists;
+  CategoryLists categories{};
+  for (std::size_t i = 0; i < kCategoryCount; ++i) categories[i] = &lists[i];
+  std::wstring report;
+  std::FILE* echo = std::tmpfile();
+  ASSERT_NE(echo, nullptr);
+  SetEchoStream(echo);
+  const bool complete = RunCollectionPass(categories, report);
+  SetEchoStream(nullptr);
+  std::fseek(echo, 0, SEEK_END);
+  const long echoedBytes = std::ftell(echo);
+  std::fclose(echo);
+
+  ASSERT_TRUE(complete);
+  const auto& disks = lists[kHdd].Lines();
+  ASSERT_EQ(disks.size(), kDisks);
+  EXPECT_EQ(disks.front(), L"Disk 0 : Model 0 (466 GB) / SCSI");
+  EXPECT_EQ(disks[999].size(), std::wstring(L"Disk 999 :  (466 GB) / SCSI").size() + kMegabyteName);
+  EXPECT_EQ(disks.back(), L"Disk 9999 : " + std::wstring(kMegabyteName, L'디') + L" (466 GB) / SCSI");
+  EXPECT_NE(report.find(disks[5000] + L"\r\n"), std::wstring::npos);
+  EXPECT_GT(echoedBytes, static_cast<long>(10 * kMegabyteName * 3));  // ten long names, three UTF-8 bytes a unit
+  EXPECT_EQ(wmi.OutstandingReferences(), 0);
+}
+
+}  // namespace
+}  // namespace vantrel

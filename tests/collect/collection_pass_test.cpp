@@ -1,0 +1,318 @@
+// The collection pass against the scripted fake WMI and DXGI: lines, report, echoes, order.
+#include "collect/collection_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "collect/echo.h"
+#include "fakes/fake_dxgi.h"
+#include "fakes/fake_wmi.h"
+#include "fakes/platform_log.h"
+#include "probes/wmi_connection.h"
+
+namespace vantrel {
+namespace {
+
+using testing::FakeDxgi;
+using testing::FakeObject;
+using testing::FakeQueryAnswer;
+using testing::FakeValue;
+using testing::FakeWmi;
+using Lines = std::vector<std::wstring>;
+
+const wchar_t kCaptionQuery[] = L"SELECT Caption FROM Win32_OperatingSystem";
+const wchar_t kArchitectureQuery[] = L"SELECT OSArchitecture FROM Win32_OperatingSystem";
+const wchar_t kProcessorQuery[] = L"SELECT Name FROM Win32_Processor";
+const wchar_t kTotalMemoryQuery[] = L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem";
+const wchar_t kModulesQuery[] =
+    L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory";
+const wchar_t kBoardMakerQuery[] = L"SELECT Manufacturer FROM Win32_BaseBoard";
+const wchar_t kBoardProductQuery[] = L"SELECT Product FROM Win32_BaseBoard";
+const wchar_t kDisksQuery[] = L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive";
+const wchar_t kSoundQuery[] = L"SELECT Name FROM Win32_SoundDevice";
+const wchar_t kOpticalQuery[] = L"SELECT Name FROM Win32_CDROMDrive";
+
+FakeQueryAnswer One(const wchar_t* property, std::wstring text) {
+  return FakeQueryAnswer{{FakeObject{{property, FakeValue::Text(std::move(text))}}}};
+}
+
+FakeObject Module(const wchar_t* locator, const wchar_t* bank, const wchar_t* capacity, FakeValue speed) {
+  return FakeObject{{L"DeviceLocator", FakeValue::Text(locator)}, {L"BankLabel", FakeValue::Text(bank)},
+                    {L"Capacity", FakeValue::Text(capacity)},     {L"Speed", std::move(speed)},
+                    {L"Manufacturer", FakeValue::Text(L"VendorA")}, {L"PartNumber", FakeValue::Text(L"PN-8G-3200")}};
+}
+
+FakeObject Disk(LONG index, const wchar_t* model, const wchar_t* size) {
+  return FakeObject{{L"Index", FakeValue::Int(index)},
+                    {L"Model", FakeValue::Text(model)},
+                    {L"Size", FakeValue::Text(size)},
+                    {L"InterfaceType", FakeValue::Text(L"IDE")},
+                    {L"PNPDeviceID", FakeValue::Text(L"SCSI\\DISK&VEN_X\\1")}};
+}
+
+FakeQueryAnswer Names(std::initializer_list<const wchar_t*> names) {
+  FakeQueryAnswer answer;
+  for (const wchar_t* name : names) answer.objects.push_back(FakeObject{{L"Name", FakeValue::Text(name)}});
+  return answer;
+}
+
+// A 32-bit process cannot be handed 6 GiB of video memory; it gets 3 GiB in this example.
+constexpr bool kWideSizes = sizeof(SIZE_T) == 8;
+const SIZE_T kAdapterAMemory = kWideSizes ? static_cast<SIZE_T>(6442450944ull) : static_cast<SIZE_T>(3221225472u);
+const wchar_t* const kAdapterALine = kWideSizes ? L"Graphics Adapter A ( 6 GB )" : L"Graphics Adapter A ( 3 GB )";
+
+class CollectionPassTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (std::size_t i = 0; i < kCategoryCount; ++i) categories_[i] = &lists_[i];
+    echo_ = std::tmpfile();
+    ASSERT_NE(echo_, nullptr);
+    SetEchoStream(echo_);
+    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
+  }
+  void TearDown() override {
+    std::cout.rdbuf(savedCout_);
+    SetEchoStream(nullptr);
+    std::fclose(echo_);
+    CloseWmiConnection();  // after a failed open the pass leaves the connection half-open
+  }
+
+  void AnswerWorkedExample() {
+    wmi_.Answer(kCaptionQuery, One(L"Caption", L"Windows 10 Pro"));
+    wmi_.Answer(kArchitectureQuery, One(L"OSArchitecture", L"64비트"));
+    wmi_.Answer(kProcessorQuery, One(L"Name", L"Example 6-Core Processor"));
+    wmi_.Answer(kTotalMemoryQuery, One(L"TotalPhysicalMemory", L"17113022464"));
+    wmi_.Answer(kModulesQuery, FakeQueryAnswer{{Module(L"DIMM 0", L"P0 CHANNEL A", L"8589934592", FakeValue::Int(3200)),
+                                                Module(L"DIMM 1", L"P0 CHANNEL B", L"8589934592", FakeValue::Int(3200))}});
+    wmi_.Answer(kBoardMakerQuery, One(L"Manufacturer", L"VendorB"));
+    wmi_.Answer(kBoardProductQuery, One(L"Product", L"Board-X1"));
+    wmi_.Answer(kDisksQuery, FakeQueryAnswer{{Disk(0, L"SSD Model 500", L"500105249280"),
+                                              Disk(1, L"HDD Model 2000", L"2000396321280")}});
+    wmi_.Answer(kSoundQuery, Names({L"Audio Device A", L"Audio Device B"}));
+    dxgi_.adapters = {{L"Graphics Adapter A", kAdapterAMemory}, {L"Graphics Adapter B", 134217728}};
+  }
+
+  bool Run() { return RunCollectionPass(categories_, report_); }
+
+  const Lines& LinesOf(Category category) const { return lists_[category].Lines(); }
+
+  std::string Echoed() {
+    std::fflush(echo_);
+    std::rewind(echo_);
+    std::string bytes;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, echo_)) > 0;) bytes.append(buffer, n);
+    return bytes;
+  }
+
+  // The report's lines without their CR LF; fails the test when a line lacks it.
+  Lines ReportLines() const {
+    Lines lines;
+    std::size_t start = 0;
+    while (start < report_.size()) {
+      const std::size_t end = report_.find(L"\r\n", start);
+      EXPECT_NE(end, std::wstring::npos) << "the report does not end in CR LF";
+      if (end == std::wstring::npos) break;
+      lines.push_back(report_.substr(start, end - start));
+      start = end + 2;
+    }
+    return lines;
+  }
+
+  FakeWmi wmi_;
+  FakeDxgi dxgi_;
+  std::array<MemoryCategoryList, kCategoryCount> lists_;
+  CategoryLists categories_{};
+  std::wstring report_;
+  std::FILE* echo_ = nullptr;
+  std::ostringstream cout_;
+  std::streambuf* savedCout_ = nullptr;
+};
+
+TEST_F(CollectionPassTest, WorkedExampleGivesTheThirteenReportLines) {
+  AnswerWorkedExample();
+  ASSERT_TRUE(Run());
+
+  const std::wstring expected = std::wstring(L"Windows 10 Pro (64비트)\r\n"
+                                             L"Example 6-Core Processor\r\n"
+                                             L"총 RAM: 16 GB\r\n"
+                                             L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200\r\n"
+                                             L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200\r\n"
+                                             L"Board-X1 (VendorB)\r\n") +
+                                kAdapterALine +
+                                L"\r\n"
+                                L"Graphics Adapter B ( 0 GB )\r\n"
+                                L"Disk 0 : SSD Model 500 (466 GB) / IDE\r\n"
+                                L"Disk 1 : HDD Model 2000 (2 TB) / IDE\r\n"
+                                L"Audio Device A\r\n"
+                                L"Audio Device B\r\n"
+                                L"ODD: 없음\r\n";
+  EXPECT_EQ(report_, expected);
+  EXPECT_EQ(Echoed(),
+            "Disk: SSD Model 500\nDisk: HDD Model 2000\nSound: Audio Device A\nSound: Audio Device B\n"
+            "ODD: \xEC\x97\x86\xEC\x9D\x8C\n");
+  EXPECT_EQ(cout_.str(), "");
+}
+
+TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine) {
+  AnswerWorkedExample();
+  ASSERT_TRUE(Run());
+
+  EXPECT_EQ(LinesOf(kOs), Lines{L"Windows 10 Pro (64비트)"});
+  EXPECT_EQ(LinesOf(kCpu), Lines{L"Example 6-Core Processor"});
+  EXPECT_EQ(LinesOf(kRam), (Lines{L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200",
+                                  L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200"}));
+  EXPECT_EQ(LinesOf(kMainBoard), Lines{L"Board-X1 (VendorB)"});
+  EXPECT_EQ(LinesOf(kVga), (Lines{kAdapterALine, L"Graphics Adapter B ( 0 GB )"}));
+  EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 0 : SSD Model 500 (466 GB) / IDE", L"Disk 1 : HDD Model 2000 (2 TB) / IDE"}));
+  EXPECT_EQ(LinesOf(kSound), (Lines{L"Audio Device A", L"Audio Device B"}));
+  EXPECT_EQ(LinesOf(kOdd), Lines{L"없음"});
+  for (const MemoryCategoryList& list : lists_) EXPECT_EQ(list.Selected(), 0);
+}
+
+TEST_F(CollectionPassTest, IssuesEachStatementOnceInOrderWithTheAdaptersBetweenTheSeventhAndEighth) {
+  AnswerWorkedExample();
+  ASSERT_TRUE(Run());
+
+  const Lines expected = {std::wstring(L"ExecQuery: ") + kCaptionQuery,
+                          std::wstring(L"ExecQuery: ") + kArchitectureQuery,
+                          std::wstring(L"ExecQuery: ") + kProcessorQuery,
+                          std::wstring(L"ExecQuery: ") + kTotalMemoryQuery,
+                          std::wstring(L"ExecQuery: ") + kModulesQuery,
+                          std::wstring(L"ExecQuery: ") + kBoardMakerQuery,
+                          std::wstring(L"ExecQuery: ") + kBoardProductQuery,
+                          L"CreateDXGIFactory1",
+                          std::wstring(L"ExecQuery: ") + kDisksQuery,
+                          std::wstring(L"ExecQuery: ") + kSoundQuery,
+                          std::wstring(L"ExecQuery: ") + kOpticalQuery};
+  EXPECT_EQ(testing::PlatformLog(), expected);
+}
+
+TEST_F(CollectionPassTest, ClosesTheConnectionAndReleasesEveryReference) {
+  AnswerWorkedExample();
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(WmiServices(), nullptr);
+  EXPECT_EQ(WmiLocator(), nullptr);
+  EXPECT_EQ(wmi_.uninitializeCount, 1);
+  EXPECT_EQ(wmi_.OutstandingReferences(), 0);
+  EXPECT_EQ(dxgi_.OutstandingReferences(), 0);
+}
+
+TEST_F(CollectionPassTest, FailedOpenWritesTheMessageAndTouchesNothingElse) {
+  wmi_.connectServerResult = WBEM_E_ACCESS_DENIED;
+  lists_[kCpu].Append(L"left as it was");
+  report_ = L"kept";
+
+  EXPECT_FALSE(Run());
+
+  EXPECT_EQ(cout_.str(), std::string("WMI Init Failed\n", 16));
+  EXPECT_EQ(Echoed(), "");
+  EXPECT_EQ(report_, L"kept");
+  EXPECT_EQ(LinesOf(kCpu), Lines{L"left as it was"});
+  EXPECT_EQ(lists_[kCpu].Selected(), -1);
+  EXPECT_TRUE(wmi_.statements.empty());
+  EXPECT_EQ(dxgi_.createCalls, 0);
+  EXPECT_EQ(wmi_.uninitializeCount, 0) << "the pass does not close after a failed open";
+  EXPECT_NE(WmiLocator(), nullptr) << "the half-open connection keeps its locator";
+}
+
+TEST_F(CollectionPassTest, EmptyMachineGivesEveryFallback) {
+  dxgi_.createResult = DXGI_ERROR_UNSUPPORTED;
+  ASSERT_TRUE(Run());
+
+  EXPECT_EQ(report_, L"\r\n\r\n총 RAM: 0 GB\r\n ()\r\nDisk: 없음\r\nSound: 없음\r\nODD: 없음\r\n");
+  EXPECT_EQ(LinesOf(kOs), Lines{L""});
+  EXPECT_EQ(LinesOf(kCpu), Lines{L""});
+  EXPECT_EQ(LinesOf(kRam), Lines{L"총 RAM: 0 GB"});
+  EXPECT_EQ(LinesOf(kMainBoard), Lines{L" ()"});
+  EXPECT_EQ(LinesOf(kVga), Lines{L"없음"});
+  EXPECT_EQ(LinesOf(kHdd), Lines{L"없음"});
+  EXPECT_EQ(LinesOf(kSound), Lines{L"없음"});
+  EXPECT_EQ(LinesOf(kOdd), Lines{L"없음"});
+  EXPECT_EQ(Echoed(), "ODD: \xEC\x97\x86\xEC\x9D\x8C\n") << "only the missing optical drive is echoed";
+  for (const MemoryCategoryList& list : lists_) EXPECT_EQ(list.Selected(), 0);
+}
+
+TEST_F(CollectionPassTest, ResetsTheListsAndTheReportBeforeFilling) {
+  for (MemoryCategoryList& list : lists_) list.Append(L"stale");
+  report_ = L"stale\r\n";
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(report_.find(L"stale"), std::wstring::npos);
+  for (const MemoryCategoryList& list : lists_) EXPECT_NE(list.Lines().front(), L"stale");
+}
+
+struct SuffixCase {
+  const wchar_t* caption;
+  const wchar_t* architecture;
+  const wchar_t* line;
+};
+
+class OsSuffixTest : public CollectionPassTest, public ::testing::WithParamInterface<SuffixCase> {};
+
+TEST_P(OsSuffixTest, FollowsTheFirstRuleThatApplies) {
+  wmi_.Answer(kCaptionQuery, One(L"Caption", GetParam().caption));
+  wmi_.Answer(kArchitectureQuery, One(L"OSArchitecture", GetParam().architecture));
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(LinesOf(kOs), Lines{GetParam().line});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Architectures, OsSuffixTest,
+    ::testing::Values(SuffixCase{L"Windows 10 Pro", L"64비트", L"Windows 10 Pro (64비트)"},
+                      SuffixCase{L"Windows 7", L"64-bit", L"Windows 7 (64비트)"},
+                      SuffixCase{L"Windows 7", L"32-bit", L"Windows 7 (32비트)"},
+                      SuffixCase{L"W", L"32 or 64", L"W (64비트)"},
+                      SuffixCase{L"W", L"ARM", L"W (ARM)"},
+                      SuffixCase{L"W", L"", L"W"},
+                      SuffixCase{L"Caption ", L"64", L"Caption  (64비트)"},
+                      SuffixCase{L"", L"ARM64", L" (64비트)"}));
+
+TEST_F(CollectionPassTest, OddMemoryAndBoardTextsStayInTheirFields) {
+  wmi_.Answer(kTotalMemoryQuery, One(L"TotalPhysicalMemory", L"lots"));
+  wmi_.Answer(kModulesQuery, FakeQueryAnswer{{Module(L"A", L"B", L"", FakeValue::Failure(WBEM_E_NOT_FOUND)),
+                                              Module(L"C", L"D", L"-8589934592", FakeValue::Null())}});
+  wmi_.Answer(kBoardMakerQuery, One(L"Manufacturer", L"%s maker"));
+  ASSERT_TRUE(Run());
+
+  EXPECT_EQ(LinesOf(kRam), (Lines{L"총 RAM: 0 GB", L"A / B : 0 GB /  MHz / VendorA / PN-8G-3200",
+                                  L"C / D : 0 GB /  MHz / VendorA / PN-8G-3200"}));
+  EXPECT_EQ(LinesOf(kMainBoard), Lines{L" (%s maker)"});
+}
+
+TEST_F(CollectionPassTest, DisksKeepTheirDeliveryOrderAndZeroSizeReadsAsTheDigitZero) {
+  wmi_.Answer(kDisksQuery, FakeQueryAnswer{{Disk(1, L"Second", L""), Disk(0, L"First", L"0"),
+                                            Disk(2, L"Huge", L"99999999999999999999999999999")}});
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 1 : Second (0) / IDE", L"Disk 0 : First (0) / IDE",
+                                  L"Disk 2 : Huge (16777216 TB) / IDE"}));
+  EXPECT_EQ(Echoed(), "Disk: Second\nDisk: First\nDisk: Huge\nODD: \xEC\x97\x86\xEC\x9D\x8C\n");
+}
+
+TEST_F(CollectionPassTest, OpticalDrivesAndSoundDevicesAreEchoedBeforeTheyAreAdded) {
+  wmi_.Answer(kSoundQuery, Names({L"사운드", L"사운드"}));
+  wmi_.Answer(kOpticalQuery, Names({L"DVD-RW", L"BD-ROM"}));
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(LinesOf(kSound), (Lines{L"사운드", L"사운드"}));
+  EXPECT_EQ(LinesOf(kOdd), (Lines{L"DVD-RW", L"BD-ROM"}));
+  const Lines report = ReportLines();
+  ASSERT_GE(report.size(), 4u);
+  EXPECT_EQ(Lines(report.end() - 4, report.end()), (Lines{L"사운드", L"사운드", L"DVD-RW", L"BD-ROM"}));
+  EXPECT_EQ(Echoed(), "Sound: 사운드\nSound: 사운드\nODD: DVD-RW\nODD: BD-ROM\n");
+}
+
+TEST_F(CollectionPassTest, NoAdapterLeavesNoVgaLineInTheReport) {
+  AnswerWorkedExample();
+  dxgi_.adapters.clear();
+  ASSERT_TRUE(Run());
+  const Lines report = ReportLines();
+  ASSERT_EQ(report.size(), 11u);
+  EXPECT_EQ(report[5], L"Board-X1 (VendorB)");
+  EXPECT_EQ(report[6], L"Disk 0 : SSD Model 500 (466 GB) / IDE");
+  EXPECT_EQ(LinesOf(kVga), Lines{L"없음"});
+}
+
+}  // namespace
+}  // namespace vantrel
