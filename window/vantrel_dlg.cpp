@@ -1,5 +1,9 @@
 #include "window/vantrel_dlg.h"
 
+#include "window/action_entry_points.h"
+#include "window/clipboard_text.h"
+#include "window/homepage_url.h"
+#include "window/message_box.h"
 #include "window/resource.h"
 
 namespace vantrel {
@@ -81,6 +85,25 @@ void CVantrelDlg::OnDestroy() {
   DeleteBitmap(m_bannerBitmap);
   DeleteBitmap(m_copyBitmap);
   DeleteBitmap(m_homepageBitmap);
+}
+
+bool CVantrelDlg::OnClicked(int controlId) {
+  static const ClickRoute<CVantrelDlg> kRoutes[] = {
+      {IDC_COPY_PICTURE, &CVantrelDlg::OnCopyClicked},
+      {IDC_HOMEPAGE_PICTURE, &CVantrelDlg::OnHomepageClicked},
+  };
+  return RouteClick(*this, kRoutes, controlId);
+}
+
+// Confirms only what really reached the clipboard.
+void CVantrelDlg::OnCopyClicked() {
+  if (m_specReport.empty()) return;
+  if (CopyTextToClipboard(Handle(), m_specReport)) ShowMessage(Handle(), L"PC 사양 복사되었습니다.");
+}
+
+// The system's handler for https addresses, normally the default browser; a failure shows nothing.
+void CVantrelDlg::OnHomepageClicked() {
+  ActionApi().shellExecute(nullptr, L"open", kHomepageUrl, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool CVantrelDlg::RunCollectionPass() {

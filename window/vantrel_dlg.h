@@ -30,9 +30,12 @@ class CVantrelDlg : public ModalDialog {
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
   void OnDestroy() override;
+  bool OnClicked(int controlId) override;
 
  private:
   void LoadPictures();
+  void OnCopyClicked();
+  void OnHomepageClicked();
 
   RegistryKey m_settingsKey;
   std::array<ComboCategoryList, kCategoryCount> m_categoryCombos;

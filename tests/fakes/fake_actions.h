@@ -1,0 +1,64 @@
+// A fake of the clipboard, global memory, shell and message box for the window's actions:
+// each step can be made to fail, and every call is recorded.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/scoped_table.h"
+#include "window/action_entry_points.h"
+
+namespace vantrel::testing {
+
+class FakeActions {
+ public:
+  FakeActions();  // fills ActionApi() while it lives
+  ~FakeActions();
+  FakeActions(const FakeActions&) = delete;
+  FakeActions& operator=(const FakeActions&) = delete;
+
+  // Step outcomes.
+  bool clipboardOpens = true;
+  bool allocationSucceeds = true;
+  bool lockSucceeds = true;
+  bool clipboardTakesData = true;
+
+  // What the fakes saw.
+  std::vector<std::string> calls;        // entry point names, in order
+  HWND clipboardOwner = nullptr;
+  UINT allocationFlags = 0;
+  SIZE_T allocationBytes = 0;
+  std::vector<std::wstring> clipboardTexts;  // each CF_UNICODETEXT block the clipboard took
+  UINT clipboardFormat = 0;
+  int blocksAllocated = 0;
+  int blocksFreed = 0;     // by the program
+  int blocksTaken = 0;     // by the clipboard
+  bool clipboardOpen = false;
+
+  struct Message {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+  };
+  std::vector<Message> messages;
+
+  struct ShellCall {
+    HWND owner;
+    std::wstring operation;
+    std::wstring file;
+    bool noParameters;
+    bool noDirectory;
+    INT show;
+  };
+  std::vector<ShellCall> shellCalls;
+
+  int BlocksLeftOver() const { return blocksAllocated - blocksFreed - blocksTaken; }
+
+ private:
+  ScopedTable<ActionEntryPoints> table_;
+};
+
+}  // namespace vantrel::testing

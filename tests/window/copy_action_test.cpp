@@ -1,0 +1,165 @@
+// The copy and homepage actions over fakes of the clipboard, memory, shell and message box.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "collect/echo.h"
+#include "fakes/fake_actions.h"
+#include "fakes/fake_dxgi.h"
+#include "fakes/fake_wmi.h"
+#include "support/modal_run.h"
+#include "window/application.h"
+#include "window/clipboard_text.h"
+#include "window/homepage_url.h"
+#include "window/resource.h"
+#include "window/vantrel_dlg.h"
+
+namespace vantrel {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+TEST(CopyTextToClipboard, HandsOverOneUnicodeBlockOfTheTextAndItsTerminator) {
+  testing::FakeActions fake;
+  HWND owner = reinterpret_cast<HWND>(0x1234);
+  const std::wstring text = L"Windows 10 Pro (64비트)\r\nODD: 없음\r\n";
+
+  EXPECT_TRUE(CopyTextToClipboard(owner, text));
+
+  EXPECT_EQ(fake.calls, (Calls{"OpenClipboard", "EmptyClipboard", "GlobalAlloc", "GlobalLock", "GlobalUnlock",
+                               "SetClipboardData", "CloseClipboard"}));
+  EXPECT_EQ(fake.clipboardOwner, owner);
+  EXPECT_EQ(fake.allocationFlags, static_cast<UINT>(GMEM_MOVEABLE));
+  EXPECT_EQ(fake.allocationBytes, (text.size() + 1) * 2);
+  EXPECT_EQ(fake.clipboardFormat, static_cast<UINT>(CF_UNICODETEXT));
+  EXPECT_EQ(fake.clipboardTexts, std::vector<std::wstring>{text});
+  EXPECT_EQ(fake.BlocksLeftOver(), 0);
+}
+
+TEST(CopyTextToClipboard, ClipboardHeldByAnotherProgramIsLeftUntouched) {
+  testing::FakeActions fake;
+  fake.clipboardOpens = false;
+  EXPECT_FALSE(CopyTextToClipboard(nullptr, L"x"));
+  EXPECT_EQ(fake.calls, Calls{"OpenClipboard"});
+}
+
+TEST(CopyTextToClipboard, FailedAllocationLeavesTheClipboardEmptyAndClosed) {
+  testing::FakeActions fake;
+  fake.allocationSucceeds = false;
+  EXPECT_FALSE(CopyTextToClipboard(nullptr, L"x"));
+  EXPECT_EQ(fake.calls, (Calls{"OpenClipboard", "EmptyClipboard", "GlobalAlloc", "CloseClipboard"}));
+}
+
+TEST(CopyTextToClipboard, FailedLockFreesTheBlock) {
+  testing::FakeActions fake;
+  fake.lockSucceeds = false;
+  EXPECT_FALSE(CopyTextToClipboard(nullptr, L"x"));
+  EXPECT_EQ(fake.calls, (Calls{"OpenClipboard", "EmptyClipboard", "GlobalAlloc", "GlobalLock", "GlobalFree",
+                               "CloseClipboard"}));
+  EXPECT_EQ(fake.BlocksLeftOver(), 0);
+}
+
+TEST(CopyTextToClipboard, RefusedHandOverFreesTheBlockAndReportsFailure) {
+  testing::FakeActions fake;
+  fake.clipboardTakesData = false;
+  EXPECT_FALSE(CopyTextToClipboard(nullptr, L"x"));
+  EXPECT_EQ(fake.calls, (Calls{"OpenClipboard", "EmptyClipboard", "GlobalAlloc", "GlobalLock", "GlobalUnlock",
+                               "SetClipboardData", "GlobalFree", "CloseClipboard"}));
+  EXPECT_EQ(fake.BlocksLeftOver(), 0);
+}
+
+// The spec window with a scripted machine, clicked through its message map.
+class ActionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    echo_ = std::tmpfile();
+    SetEchoStream(echo_);
+    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
+    wmi_.Answer(L"SELECT Name FROM Win32_Processor",
+                testing::FakeQueryAnswer{{testing::FakeObject{{L"Name", testing::FakeValue::Text(L"CPU X")}}}});
+  }
+  void TearDown() override {
+    std::cout.rdbuf(savedCout_);
+    SetEchoStream(nullptr);
+    if (echo_ != nullptr) std::fclose(echo_);
+  }
+
+  static void Click(HWND window, int controlId) {
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(controlId, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, controlId)));
+  }
+
+  testing::FakeWmi wmi_;
+  testing::FakeDxgi dxgi_;
+  testing::FakeActions actions_;
+  std::FILE* echo_ = nullptr;
+  std::ostringstream cout_;
+  std::streambuf* savedCout_ = nullptr;
+};
+
+TEST_F(ActionsTest, TwoCopyClicksPutTheReportOnTheClipboardTwiceWithTwoConfirmations) {
+  Application application;  // named after this test program
+  CVantrelDlg dialog;
+  HWND window = nullptr;
+  testing::RunShown(dialog, [&](HWND shown) {
+    window = shown;
+    Click(shown, IDC_COPY_PICTURE);
+    Click(shown, IDC_COPY_PICTURE);
+  });
+
+  ASSERT_FALSE(dialog.SpecReport().empty());
+  EXPECT_EQ(actions_.clipboardTexts, (std::vector<std::wstring>{dialog.SpecReport(), dialog.SpecReport()}));
+  EXPECT_EQ(actions_.clipboardOwner, window);
+  ASSERT_EQ(actions_.messages.size(), 2u);
+  for (const auto& message : actions_.messages) {
+    EXPECT_EQ(message.owner, window);
+    EXPECT_EQ(message.text, L"PC 사양 복사되었습니다.");
+    EXPECT_EQ(message.caption, L"window_tests");
+    EXPECT_EQ(message.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  }
+  EXPECT_TRUE(actions_.shellCalls.empty());
+}
+
+TEST_F(ActionsTest, RefusedHandOverShowsNoConfirmation) {
+  actions_.clipboardTakesData = false;
+  CVantrelDlg dialog;
+  testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_COPY_PICTURE); });
+  EXPECT_TRUE(actions_.messages.empty());
+  EXPECT_EQ(actions_.BlocksLeftOver(), 0);
+}
+
+TEST_F(ActionsTest, EmptyReportTouchesNothing) {
+  wmi_.coInitializeResult = E_OUTOFMEMORY;  // the pass fails at once and leaves the report empty
+  CVantrelDlg dialog;
+  testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_COPY_PICTURE); });
+  EXPECT_TRUE(dialog.SpecReport().empty());
+  EXPECT_TRUE(actions_.calls.empty());
+}
+
+TEST_F(ActionsTest, HomepageClickOpensTheAddressAndNothingElse) {
+  CVantrelDlg dialog;
+  testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_HOMEPAGE_PICTURE); });
+  ASSERT_EQ(actions_.shellCalls.size(), 1u);
+  const auto& call = actions_.shellCalls[0];
+  EXPECT_EQ(call.owner, nullptr);
+  EXPECT_EQ(call.operation, L"open");
+  EXPECT_EQ(call.file, kHomepageUrl);
+  EXPECT_TRUE(call.noParameters);
+  EXPECT_TRUE(call.noDirectory);
+  EXPECT_EQ(call.show, SW_SHOWNORMAL);
+  EXPECT_EQ(actions_.calls, Calls{"ShellExecuteW"});
+}
+
+TEST_F(ActionsTest, ClicksOnOtherControlsDoNothing) {
+  CVantrelDlg dialog;
+  testing::RunShown(dialog, [&](HWND shown) {
+    Click(shown, IDC_BANNER_PICTURE);
+    Click(shown, IDC_INSTRUCTION_COPY);
+  });
+  EXPECT_TRUE(actions_.calls.empty());
+}
+
+}  // namespace
+}  // namespace vantrel

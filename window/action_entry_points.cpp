@@ -1,0 +1,20 @@
+#include "window/action_entry_points.h"
+
+#include <shellapi.h>
+
+namespace vantrel {
+
+const ActionEntryPoints& RealActionApi() {
+  static const ActionEntryPoints real = {
+      &::OpenClipboard, &::EmptyClipboard,   &::GlobalAlloc,    &::GlobalLock,    &::GlobalUnlock,
+      &::GlobalFree,    &::SetClipboardData, &::CloseClipboard, &::ShellExecuteW, &::MessageBoxW,
+  };
+  return real;
+}
+
+ActionEntryPoints& ActionApi() {
+  static ActionEntryPoints live = RealActionApi();
+  return live;
+}
+
+}  // namespace vantrel
