@@ -10,6 +10,8 @@ namespace vantrel {
 namespace {
 
 const wchar_t kSettingsKey[] = L"SOFTWARE\\Halvern";
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kInstructionRed = RGB(255, 0, 0);
 const wchar_t kInstructionFace[] = L"맑은 고딕";
 constexpr int kInstructionPointTenths = 110;
 
@@ -56,7 +58,7 @@ BOOL CVantrelDlg::OnInitDialog() {
   SendMessageW(Control(IDC_INSTRUCTION_COPY), WM_SETFONT, reinterpret_cast<WPARAM>(m_instructionFont.Get()), TRUE);
   SendMessageW(Control(IDC_INSTRUCTION_HOMEPAGE), WM_SETFONT, reinterpret_cast<WPARAM>(m_instructionFont.Get()), TRUE);
 
-  m_whiteBrush.Attach(CreateSolidBrush(RGB(255, 255, 255)));
+  m_whiteBrush.Attach(CreateSolidBrush(kWhite));
   LoadPictures();
 
   // Held, never read or written; a standard user can neither open nor create it, silently.
@@ -86,6 +88,41 @@ void CVantrelDlg::OnDestroy() {
   DeleteBitmap(m_copyBitmap);
   DeleteBitmap(m_homepageBitmap);
 }
+
+// White behind the window and its static controls; the two instruction lines red, drawn with
+// no background of their own so the window's white shows around and behind the letters. Every
+// other kind of request keeps the default answer. Nothing is allocated here.
+HBRUSH CVantrelDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
+  HBRUSH brush = ModalDialog::OnCtlColor(dc, control, kind);
+  if (kind != CTLCOLOR_DLG && kind != CTLCOLOR_STATIC) return brush;
+  SetBkColor(dc, kWhite);
+  const int id = GetDlgCtrlID(control);
+  if (id == IDC_INSTRUCTION_COPY || id == IDC_INSTRUCTION_HOMEPAGE) {
+    SetTextColor(dc, kInstructionRed);
+    SetBkMode(dc, TRANSPARENT);
+    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  }
+  return m_whiteBrush.Get();
+}
+
+// A minimised window shows its icon in the middle of its client area.
+bool CVantrelDlg::OnPaint() {
+  if (!IsIconic(Handle())) return ModalDialog::OnPaint();
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Handle(), &paint);
+  SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  const int iconWidth = GetSystemMetrics(SM_CXICON);
+  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  const int x = (client.right - client.left - iconWidth + 1) / 2;
+  const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+  DrawIcon(dc, x, y, m_windowIcon);
+  EndPaint(Handle(), &paint);
+  return true;
+}
+
+HCURSOR CVantrelDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_windowIcon); }
 
 bool CVantrelDlg::OnClicked(int controlId) {
   static const ClickRoute<CVantrelDlg> kRoutes[] = {

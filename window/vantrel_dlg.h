@@ -30,6 +30,9 @@ class CVantrelDlg : public ModalDialog {
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
   void OnDestroy() override;
+  bool OnPaint() override;
+  HCURSOR OnQueryDragIcon() override;
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind) override;
   bool OnClicked(int controlId) override;
 
  private:

@@ -165,7 +165,9 @@ TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
     // A combo box hands its vertical scroll bar on to its drop-down list.
     const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
     EXPECT_EQ(style, combo ? expected.style & ~static_cast<DWORD>(WS_VSCROLL) : expected.style);
-    if (expected.text != nullptr) EXPECT_EQ(testing::WindowText(control), expected.text);
+    if (expected.text != nullptr) {
+      EXPECT_EQ(testing::WindowText(control), expected.text);
+    }
 
     const RECT place = shipped.ToPixels(expected.x, expected.y, expected.width, expected.height);
     const RECT actual = ClientRectOf(control, window_);
@@ -177,7 +179,9 @@ TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
     } else {
       EXPECT_EQ(actual.right - actual.left, place.right - place.left);
       // A closed combo shows its field alone: its height is the font's, not the template's.
-      if (!combo) EXPECT_EQ(actual.bottom - actual.top, place.bottom - place.top);
+      if (!combo) {
+        EXPECT_EQ(actual.bottom - actual.top, place.bottom - place.top);
+      }
     }
   }
 }

@@ -1,0 +1,150 @@
+// Control colours and the minimised and dragged icon of the spec window, in-process.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "collect/echo.h"
+#include "fakes/fake_dxgi.h"
+#include "fakes/fake_wmi.h"
+#include "support/modal_run.h"
+#include "window/resource.h"
+#include "window/vantrel_dlg.h"
+
+namespace vantrel {
+namespace {
+
+constexpr COLORREF kStartText = RGB(1, 2, 3);
+constexpr COLORREF kStartBack = RGB(4, 5, 6);
+
+// What one control-colour request answered, and the device context it left.
+struct ColourAnswer {
+  HBRUSH brush;
+  COLORREF text;
+  COLORREF back;
+  int mode;
+};
+
+ColourAnswer Ask(HWND window, UINT message, HWND control, bool platformDefault = false) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  SetTextColor(dc, kStartText);
+  SetBkColor(dc, kStartBack);
+  SetBkMode(dc, OPAQUE);
+  const LRESULT brush = platformDefault
+                            ? DefWindowProcW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control))
+                            : SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  ColourAnswer answer{reinterpret_cast<HBRUSH>(brush), GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
+  DeleteDC(dc);
+  return answer;
+}
+
+COLORREF BrushColour(HBRUSH brush) {
+  LOGBRUSH info{};
+  GetObjectW(brush, sizeof info, &info);
+  return info.lbStyle == BS_SOLID ? info.lbColor : CLR_INVALID;
+}
+
+class ColoursTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    echo_ = std::tmpfile();
+    SetEchoStream(echo_);
+    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
+  }
+  void TearDown() override {
+    std::cout.rdbuf(savedCout_);
+    SetEchoStream(nullptr);
+    if (echo_ != nullptr) std::fclose(echo_);
+  }
+
+  testing::FakeWmi wmi_;
+  testing::FakeDxgi dxgi_;
+  std::FILE* echo_ = nullptr;
+  std::ostringstream cout_;
+  std::streambuf* savedCout_ = nullptr;
+};
+
+TEST_F(ColoursTest, WindowLabelsAndPicturesGetTheOneWhiteBrush) {
+  CVantrelDlg dialog;
+  std::vector<ColourAnswer> answers;
+  testing::RunShown(dialog, [&](HWND window) {
+    HWND label = GetWindow(GetDlgItem(window, IDC_ODD_COMBO), GW_HWNDNEXT);  // the "OS" label follows the combos
+    answers.push_back(Ask(window, WM_CTLCOLORDLG, window));
+    answers.push_back(Ask(window, WM_CTLCOLORSTATIC, label));
+    answers.push_back(Ask(window, WM_CTLCOLORSTATIC, GetDlgItem(window, IDC_BANNER_PICTURE)));
+    answers.push_back(Ask(window, WM_CTLCOLORSTATIC, GetDlgItem(window, IDC_COPY_PICTURE)));
+    answers.push_back(Ask(window, WM_CTLCOLORSTATIC, GetDlgItem(window, IDC_HOMEPAGE_PICTURE)));
+    answers.push_back(Ask(window, WM_CTLCOLORSTATIC, label));  // asked again: the same brush, nothing new made
+  });
+
+  ASSERT_EQ(answers.size(), 6u);
+  for (const ColourAnswer& answer : answers) {
+    EXPECT_EQ(answer.brush, answers[0].brush);
+    EXPECT_EQ(BrushColour(answer.brush), RGB(255, 255, 255));
+    EXPECT_EQ(answer.back, RGB(255, 255, 255));
+    EXPECT_EQ(answer.text, kStartText) << "labels keep the default text colour";
+    EXPECT_EQ(answer.mode, OPAQUE);
+  }
+}
+
+TEST_F(ColoursTest, InstructionLinesAreRedWithoutABackgroundOfTheirOwn) {
+  CVantrelDlg dialog;
+  std::vector<ColourAnswer> answers;
+  testing::RunShown(dialog, [&](HWND window) {
+    answers.push_back(Ask(window, WM_CTLCOLORSTATIC, GetDlgItem(window, IDC_INSTRUCTION_COPY)));
+    answers.push_back(Ask(window, WM_CTLCOLORSTATIC, GetDlgItem(window, IDC_INSTRUCTION_HOMEPAGE)));
+  });
+  for (const ColourAnswer& answer : answers) {
+    EXPECT_EQ(answer.brush, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(answer.text, RGB(255, 0, 0));
+    EXPECT_EQ(answer.back, RGB(255, 255, 255));
+    EXPECT_EQ(answer.mode, TRANSPARENT);
+  }
+}
+
+TEST_F(ColoursTest, OtherKindsOfRequestKeepThePlatformsAnswer) {
+  CVantrelDlg dialog;
+  std::vector<std::pair<ColourAnswer, ColourAnswer>> answers;  // the window's, the platform's
+  testing::RunShown(dialog, [&](HWND window) {
+    HWND combo = GetDlgItem(window, IDC_OS_COMBO);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    GetComboBoxInfo(combo, &info);
+    const std::pair<UINT, HWND> requests[] = {{WM_CTLCOLORLISTBOX, info.hwndList},
+                                              {WM_CTLCOLOREDIT, combo},
+                                              {WM_CTLCOLORBTN, combo},
+                                              {WM_CTLCOLORSCROLLBAR, combo},
+                                              {WM_CTLCOLORMSGBOX, window}};
+    for (const auto& [message, control] : requests) {
+      answers.emplace_back(Ask(window, message, control), Ask(window, message, control, true));
+    }
+  });
+  ASSERT_EQ(answers.size(), 5u);
+  for (const auto& [mine, platform] : answers) {
+    EXPECT_EQ(mine.brush, platform.brush);
+    EXPECT_EQ(mine.text, platform.text);
+    EXPECT_EQ(mine.back, platform.back);
+    EXPECT_EQ(mine.mode, platform.mode);
+  }
+}
+
+TEST_F(ColoursTest, TheIconIsTheDragImageAndIsDrawnWhenMinimised) {
+  CVantrelDlg dialog;
+  HICON dragImage = nullptr, windowIcon = nullptr;
+  bool iconic = false;
+  testing::RunShown(dialog, [&](HWND window) {
+    dragImage = reinterpret_cast<HICON>(SendMessageW(window, WM_QUERYDRAGICON, 0, 0));
+    windowIcon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+    ShowWindow(window, SW_MINIMIZE);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    iconic = IsIconic(window) != FALSE;
+    ShowWindow(window, SW_RESTORE);
+  });
+  EXPECT_NE(dragImage, nullptr);
+  EXPECT_EQ(dragImage, windowIcon);
+  EXPECT_TRUE(iconic);
+}
+
+}  // namespace
+}  // namespace vantrel
