@@ -27,9 +27,11 @@ setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 
 # The dialog font "맑은 고딕" is not on Linux: map it to NanumGothic, or Hangul shows as boxes.
 # A UTF-16 .reg file keeps the Korean name intact whatever the Unix locale is.
-reg_file="$WINEPREFIX/vantrel-fonts.reg"
+# Windows are unmanaged: Xvfb runs no window manager, and Wine would otherwise wait up to two
+# seconds for one whenever a window is hidden.
+reg_file="$WINEPREFIX/vantrel-settings.reg"
 if ! [ -f "$reg_file" ]; then
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"맑은 고딕"="NanumGothic"\r\n"Malgun Gothic"="NanumGothic"\r\n' |
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"맑은 고딕"="NanumGothic"\r\n"Malgun Gothic"="NanumGothic"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' |
     iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.tmp"
   quiet wine regedit /S "$reg_file.tmp"
   mv "$reg_file.tmp" "$reg_file"
