@@ -7,10 +7,11 @@ set -eu
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
 . "$here/wine-vars.sh"
 
+# A local display (":N") that is not up gets a virtual one; any other display is taken as given.
 display_number=${DISPLAY#:}
-if ! [ -e "/tmp/.X11-unix/X$display_number" ]; then
+if [ "$display_number" != "$DISPLAY" ] && ! [ -e "/tmp/.X11-unix/X${display_number%%.*}" ]; then
   setsid Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display_number%%.*}" ] && break; sleep 0.1; done
 fi
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
@@ -25,16 +26,22 @@ fi
 # The server stays up between test processes (-p), so each test starts in a fraction of a second.
 setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 
-# The dialog font "맑은 고딕" is not on Linux: map it to NanumGothic, or Hangul shows as boxes.
-# A UTF-16 .reg file keeps the Korean name intact whatever the Unix locale is.
+# The dialog font "맑은 고딕" is not on Linux: map it to NanumGothic, or Hangul shows as boxes;
+# so too the caption and message-box font, Tahoma, as on a Korean Windows whose UI font has Hangul.
 # Windows are unmanaged: Xvfb runs no window manager, and Wine would otherwise wait up to two
-# seconds for one whenever a window is hidden.
+# seconds for one whenever a window is hidden. A UTF-16 .reg file keeps the Korean name intact
+# whatever the Unix locale is; it is imported again whenever these settings change.
 reg_file="$WINEPREFIX/vantrel-settings.reg"
-if ! [ -f "$reg_file" ]; then
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"맑은 고딕"="NanumGothic"\r\n"Malgun Gothic"="NanumGothic"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' |
-    iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.tmp"
-  quiet wine regedit /S "$reg_file.tmp"
-  mv "$reg_file.tmp" "$reg_file"
+printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+  '"맑은 고딕"="NanumGothic"' '"Malgun Gothic"="NanumGothic"' '"Tahoma"="NanumGothic"' '' \
+  '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' |
+  iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.new"
+if ! cmp -s "$reg_file.new" "$reg_file"; then
+  quiet wine regedit /S "$reg_file.new"
+  mv "$reg_file.new" "$reg_file"
+else
+  rm -f "$reg_file.new"
 fi
 
 # Start Wine's background services (services.exe, rpcss, explorer) outside any test's pipes.

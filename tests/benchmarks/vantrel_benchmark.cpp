@@ -1,0 +1,227 @@
+// Prints what the program costs against what the platform's answers cost, under one set of
+// conditions: medians over repeated runs in one invocation. Figures, not verdicts.
+//   floor:   the ten WQL statements and the adapter enumeration, with no text built
+//   pass:    the collection pass in this process, with in-memory lists
+//   start:   Vantrel.exe from process creation to its window being visible
+//   wmic:    the same information through the command-line tool, one call per category
+#include <windows.h>
+#include <dxgi.h>
+#include <psapi.h>
+#include <wbemcli.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "collect/collection_pass.h"
+#include "collect/echo.h"
+#include "probes/com_ptr.h"
+#include "support/program_under_test.h"
+
+namespace {
+
+using vantrel::Bstr;
+using vantrel::ComPtr;
+
+struct Statement {
+  const wchar_t* query;
+  std::vector<const wchar_t*> properties;
+};
+
+const Statement kStatements[] = {
+    {L"SELECT Caption FROM Win32_OperatingSystem", {L"Caption"}},
+    {L"SELECT OSArchitecture FROM Win32_OperatingSystem", {L"OSArchitecture"}},
+    {L"SELECT Name FROM Win32_Processor", {L"Name"}},
+    {L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", {L"TotalPhysicalMemory"}},
+    {L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory",
+     {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"}},
+    {L"SELECT Manufacturer FROM Win32_BaseBoard", {L"Manufacturer"}},
+    {L"SELECT Product FROM Win32_BaseBoard", {L"Product"}},
+    {L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
+     {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}},
+    {L"SELECT Name FROM Win32_SoundDevice", {L"Name"}},
+    {L"SELECT Name FROM Win32_CDROMDrive", {L"Name"}},
+};
+
+void RunStatement(IWbemServices* services, const Statement& statement) {
+  Bstr language(L"WQL");
+  Bstr query(statement.query);
+  ComPtr<IEnumWbemClassObject> results;
+  if (FAILED(services->ExecQuery(language.Get(), query.Get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
+                                 nullptr, results.Put()))) {
+    return;
+  }
+  for (;;) {
+    ComPtr<IWbemClassObject> object;
+    ULONG returned = 0;
+    if (FAILED(results->Next(WBEM_INFINITE, 1, object.Put(), &returned)) || returned == 0) break;
+    for (const wchar_t* property : statement.properties) {
+      vantrel::Variant value;
+      object->Get(property, 0, value.Get(), nullptr, nullptr);
+    }
+  }
+}
+
+void EnumerateAdaptersRaw() {
+  using CreateFactory = HRESULT(WINAPI*)(REFIID, void**);
+  static HMODULE dxgi = LoadLibraryW(L"dxgi.dll");
+  auto create = dxgi != nullptr ? reinterpret_cast<CreateFactory>(
+                                      reinterpret_cast<void*>(GetProcAddress(dxgi, "CreateDXGIFactory1")))
+                                : nullptr;
+  ComPtr<IDXGIFactory1> factory;
+  if (create == nullptr || FAILED(create(__uuidof(IDXGIFactory1), factory.PutVoid()))) return;
+  for (UINT index = 0;; ++index) {
+    ComPtr<IDXGIAdapter1> adapter;
+    if (factory->EnumAdapters1(index, adapter.Put()) == DXGI_ERROR_NOT_FOUND) break;
+    DXGI_ADAPTER_DESC1 description{};
+    adapter->GetDesc1(&description);
+  }
+}
+
+// The platform's own cost: the same connection, statements and enumeration, nothing built.
+void PlatformFloor() {
+  const HRESULT init = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
+                       EOAC_NONE, nullptr);
+  {
+    ComPtr<IWbemLocator> locator;
+    ComPtr<IWbemServices> services;
+    if (SUCCEEDED(CoCreateInstance(__uuidof(WbemLocator), nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWbemLocator),
+                                   locator.PutVoid()))) {
+      Bstr path(L"ROOT\\CIMV2");
+      if (SUCCEEDED(locator->ConnectServer(path.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.Put())) &&
+          SUCCEEDED(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                                      RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE))) {
+        for (int i = 0; i < 7; ++i) RunStatement(services.Get(), kStatements[i]);
+        EnumerateAdaptersRaw();
+        for (int i = 7; i < 10; ++i) RunStatement(services.Get(), kStatements[i]);
+      }
+    }
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+}
+
+void CollectionPass() {
+  std::array<vantrel::MemoryCategoryList, vantrel::kCategoryCount> lists;
+  vantrel::CategoryLists categories{};
+  for (std::size_t i = 0; i < lists.size(); ++i) categories[i] = &lists[i];
+  std::wstring report;
+  vantrel::RunCollectionPass(categories, report);
+}
+
+double Milliseconds(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+double MedianOf(int runs, const std::function<double()>& run) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) times.push_back(run());
+  return Median(times);
+}
+
+struct WindowStart {
+  double milliseconds = 0;
+  SIZE_T peakWorkingSet = 0;
+};
+
+// From process creation until the spec window is visible; then the peak working set so far.
+WindowStart StartVantrel() {
+  WindowStart result;
+  const auto start = std::chrono::steady_clock::now();
+  vantrel::testing::ProgramUnderTest program(vantrel::testing::SiblingProgram(L"app\\Vantrel.exe"));
+  HWND window = nullptr;
+  while (window == nullptr && program.Started() && !program.WaitForExit(0) &&
+         std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
+    window = vantrel::testing::FindProcessDialog(program.ProcessId());
+    if (window == nullptr) Sleep(1);
+  }
+  result.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, program.ProcessId());
+  PROCESS_MEMORY_COUNTERS counters{};
+  if (process != nullptr && GetProcessMemoryInfo(process, &counters, sizeof counters)) {
+    result.peakWorkingSet = counters.PeakWorkingSetSize;
+  }
+  if (process != nullptr) CloseHandle(process);
+  if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+  program.WaitForExit(10000);
+  return result;
+}
+
+// The tool a user would reach for instead: one wmic call per category.
+void WmicPerCategory() {
+  static const wchar_t* const kCalls[] = {
+      L"os get Caption,OSArchitecture",
+      L"cpu get Name",
+      L"computersystem get TotalPhysicalMemory",
+      L"memorychip get DeviceLocator,BankLabel,Capacity,Speed,Manufacturer,PartNumber",
+      L"baseboard get Manufacturer,Product",
+      L"path Win32_VideoController get Name,AdapterRAM",
+      L"diskdrive get Index,Model,Size,InterfaceType",
+      L"path Win32_SoundDevice get Name",
+      L"path Win32_CDROMDrive get Name",
+  };
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring wmic = std::wstring(system) + L"\\wbem\\wmic.exe";
+  for (const wchar_t* call : kCalls) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetHandleInformation(nul, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    startup.hStdOutput = startup.hStdError = nul;
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"wmic " + std::wstring(call);
+    if (CreateProcessW(wmic.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+      WaitForSingleObject(process.hProcess, INFINITE);
+      CloseHandle(process.hProcess);
+      CloseHandle(process.hThread);
+    }
+    CloseHandle(nul);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  std::FILE* sink = std::tmpfile();  // the pass's diagnostic lines
+  vantrel::SetEchoStream(sink);
+
+  PlatformFloor();  // warm: the first connection loads the WMI provider
+  const double floor = MedianOf(runs, [] { return Milliseconds(PlatformFloor); });
+  const double pass = MedianOf(runs, [] { return Milliseconds(CollectionPass); });
+  std::vector<double> starts;
+  std::vector<double> peaks;
+  for (int i = 0; i < runs; ++i) {
+    const WindowStart start = StartVantrel();
+    starts.push_back(start.milliseconds);
+    peaks.push_back(static_cast<double>(start.peakWorkingSet));
+  }
+  const double start = Median(starts);
+  const double wmic = MedianOf(runs, [] { return Milliseconds(WmicPerCategory); });
+
+  vantrel::SetEchoStream(nullptr);
+  if (sink != nullptr) std::fclose(sink);
+
+  std::printf("%-56s %10s %10s\n", "median of runs", "ms", "x floor");
+  std::printf("%-56s %10.1f %10s\n", "floor: 10 WQL statements + adapters, no text built", floor, "1.00");
+  std::printf("%-56s %10.1f %10.2f\n", "collection pass, in process", pass, pass / floor);
+  std::printf("%-56s %10.1f %10.2f\n", "Vantrel.exe: process start to visible window", start, start / floor);
+  std::printf("%-56s %10.1f %10.2f\n", "wmic, one call per category (9 calls)", wmic, wmic / floor);
+  std::printf("%-56s %10.1f MiB\n", "Vantrel.exe peak working set, window up", Median(peaks) / (1024.0 * 1024.0));
+  std::printf("runs: %d, %zu-bit build\n", runs, sizeof(void*) * 8);
+  return 0;
+}
