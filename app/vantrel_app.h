@@ -7,6 +7,7 @@ namespace vantrel {
 
 class CVantrelApp : public Application {
  public:
+  CVantrelApp() { EnableRestart(); }
   // Runs the spec window until it closes; false, so the program ends with it.
   bool InitInstance() override;
 };

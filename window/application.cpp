@@ -32,6 +32,11 @@ Application::~Application() {
 
 Application* Application::Current() { return g_application; }
 
+bool Application::InitInstance() {
+  if (restartSupport_) RegisterApplicationRestart(nullptr, 0);
+  return false;
+}
+
 int RunApplication() {
   Application* application = Application::Current();
   if (application == nullptr || !application->InitInstance()) return 0;

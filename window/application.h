@@ -16,14 +16,21 @@ class Application {
   Application& operator=(const Application&) = delete;
   virtual ~Application();
 
-  // Returns whether to go on with a message loop; false ends the program.
-  virtual bool InitInstance() { return false; }
+  // Framework set-up (the restart registration); an override runs it first. Returns whether
+  // to go on with a message loop; false ends the program.
+  virtual bool InitInstance();
 
   static Application* Current();
   const std::wstring& Name() const { return name_; }
 
+ protected:
+  // Asks Windows to start the program again after a restart for updates (restart support only:
+  // no recovery, no autosave).
+  void EnableRestart() { restartSupport_ = true; }
+
  private:
   std::wstring name_;
+  bool restartSupport_ = false;
 };
 
 // The body of the program's entry point: InitInstance, then a message loop if it asked for one.
