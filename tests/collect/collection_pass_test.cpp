@@ -3,15 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <iostream>
-#include <sstream>
-
-#include "collect/echo.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/platform_log.h"
 #include "probes/wmi_connection.h"
+#include "support/captured_output.h"
 
 namespace vantrel {
 namespace {
@@ -68,16 +64,6 @@ class CollectionPassTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (std::size_t i = 0; i < kCategoryCount; ++i) categories_[i] = &lists_[i];
-    echo_ = std::tmpfile();
-    ASSERT_NE(echo_, nullptr);
-    SetEchoStream(echo_);
-    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
-  }
-  void TearDown() override {
-    std::cout.rdbuf(savedCout_);
-    SetEchoStream(nullptr);
-    std::fclose(echo_);
-    CloseWmiConnection();  // after a failed open the pass leaves the connection half-open
   }
 
   void AnswerWorkedExample() {
@@ -99,14 +85,7 @@ class CollectionPassTest : public ::testing::Test {
 
   const Lines& LinesOf(Category category) const { return lists_[category].Lines(); }
 
-  std::string Echoed() {
-    std::fflush(echo_);
-    std::rewind(echo_);
-    std::string bytes;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, echo_)) > 0;) bytes.append(buffer, n);
-    return bytes;
-  }
+  std::string Echoed() { return output_.Echoed(); }
 
   // The report's lines without their CR LF; fails the test when a line lacks it.
   Lines ReportLines() const {
@@ -127,9 +106,7 @@ class CollectionPassTest : public ::testing::Test {
   std::array<MemoryCategoryList, kCategoryCount> lists_;
   CategoryLists categories_{};
   std::wstring report_;
-  std::FILE* echo_ = nullptr;
-  std::ostringstream cout_;
-  std::streambuf* savedCout_ = nullptr;
+  testing::CapturedOutput output_;
 };
 
 TEST_F(CollectionPassTest, WorkedExampleGivesTheThirteenReportLines) {
@@ -154,7 +131,7 @@ TEST_F(CollectionPassTest, WorkedExampleGivesTheThirteenReportLines) {
   EXPECT_EQ(Echoed(),
             "Disk: SSD Model 500\nDisk: HDD Model 2000\nSound: Audio Device A\nSound: Audio Device B\n"
             "ODD: \xEC\x97\x86\xEC\x9D\x8C\n");
-  EXPECT_EQ(cout_.str(), "");
+  EXPECT_EQ(output_.Cout(), "");
 }
 
 TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine) {
@@ -208,7 +185,7 @@ TEST_F(CollectionPassTest, FailedOpenWritesTheMessageAndTouchesNothingElse) {
 
   EXPECT_FALSE(Run());
 
-  EXPECT_EQ(cout_.str(), std::string("WMI Init Failed\n", 16));
+  EXPECT_EQ(output_.Cout(), std::string("WMI Init Failed\n", 16));
   EXPECT_EQ(Echoed(), "");
   EXPECT_EQ(report_, L"kept");
   EXPECT_EQ(LinesOf(kCpu), Lines{L"left as it was"});

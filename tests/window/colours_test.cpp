@@ -1,13 +1,10 @@
 // Control colours and the minimised and dragged icon of the spec window, in-process.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <iostream>
-#include <sstream>
 
-#include "collect/echo.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
+#include "support/captured_output.h"
 #include "support/modal_run.h"
 #include "window/resource.h"
 #include "window/vantrel_dlg.h"
@@ -47,22 +44,9 @@ COLORREF BrushColour(HBRUSH brush) {
 
 class ColoursTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    echo_ = std::tmpfile();
-    SetEchoStream(echo_);
-    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
-  }
-  void TearDown() override {
-    std::cout.rdbuf(savedCout_);
-    SetEchoStream(nullptr);
-    if (echo_ != nullptr) std::fclose(echo_);
-  }
-
   testing::FakeWmi wmi_;
   testing::FakeDxgi dxgi_;
-  std::FILE* echo_ = nullptr;
-  std::ostringstream cout_;
-  std::streambuf* savedCout_ = nullptr;
+  testing::CapturedOutput output_;
 };
 
 TEST_F(ColoursTest, WindowLabelsAndPicturesGetTheOneWhiteBrush) {

@@ -1,14 +1,11 @@
 // The copy and homepage actions over fakes of the clipboard, memory, shell and message box.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <iostream>
-#include <sstream>
 
-#include "collect/echo.h"
 #include "fakes/fake_actions.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
+#include "support/captured_output.h"
 #include "support/modal_run.h"
 #include "window/application.h"
 #include "window/clipboard_text.h"
@@ -74,16 +71,8 @@ TEST(CopyTextToClipboard, RefusedHandOverFreesTheBlockAndReportsFailure) {
 class ActionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    echo_ = std::tmpfile();
-    SetEchoStream(echo_);
-    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
     wmi_.Answer(L"SELECT Name FROM Win32_Processor",
                 testing::FakeQueryAnswer{{testing::FakeObject{{L"Name", testing::FakeValue::Text(L"CPU X")}}}});
-  }
-  void TearDown() override {
-    std::cout.rdbuf(savedCout_);
-    SetEchoStream(nullptr);
-    if (echo_ != nullptr) std::fclose(echo_);
   }
 
   static void Click(HWND window, int controlId) {
@@ -94,9 +83,7 @@ class ActionsTest : public ::testing::Test {
   testing::FakeWmi wmi_;
   testing::FakeDxgi dxgi_;
   testing::FakeActions actions_;
-  std::FILE* echo_ = nullptr;
-  std::ostringstream cout_;
-  std::streambuf* savedCout_ = nullptr;
+  testing::CapturedOutput output_;
 };
 
 TEST_F(ActionsTest, TwoCopyClicksPutTheReportOnTheClipboardTwiceWithTwoConfirmations) {

@@ -3,16 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
 #include <vector>
 
-#include "collect/echo.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "probes/wmi_connection.h"
+#include "support/captured_output.h"
 #include "support/modal_run.h"
 #include "window/resource.h"
 
@@ -45,9 +42,6 @@ SIZE BitmapSize(HBITMAP bitmap, WORD* bitsPerPixel) {
 class SpecWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    echo_ = std::tmpfile();
-    SetEchoStream(echo_);
-    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
     wmi_.Answer(L"SELECT Name FROM Win32_Processor",
                 FakeQueryAnswer{{FakeObject{{L"Name", FakeValue::Text(L"Example 6-Core Processor")}}}});
     wmi_.Answer(L"SELECT Name FROM Win32_SoundDevice",
@@ -55,18 +49,10 @@ class SpecWindowTest : public ::testing::Test {
                                  FakeObject{{L"Name", FakeValue::Text(L"Audio B")}}}});
     dxgi_.adapters = {{L"Graphics Adapter A", 134217728}};
   }
-  void TearDown() override {
-    std::cout.rdbuf(savedCout_);
-    SetEchoStream(nullptr);
-    if (echo_ != nullptr) std::fclose(echo_);
-    CloseWmiConnection();
-  }
 
   testing::FakeWmi wmi_;
   testing::FakeDxgi dxgi_;
-  std::FILE* echo_ = nullptr;
-  std::ostringstream cout_;
-  std::streambuf* savedCout_ = nullptr;
+  testing::CapturedOutput output_;
 };
 
 TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTheOsCombo) {
@@ -173,7 +159,7 @@ TEST_F(SpecWindowTest, FailedWmiOpenShowsTheWindowWithEightEmptyCombos) {
   EXPECT_TRUE(visible);
   EXPECT_EQ(counts, std::vector<LRESULT>(8, 0));
   EXPECT_TRUE(dialog.SpecReport().empty());
-  EXPECT_EQ(cout_.str(), "WMI Init Failed\n");
+  EXPECT_EQ(output_.Cout(), "WMI Init Failed\n");
 }
 
 TEST_F(SpecWindowTest, TheWindowIsCentredOnTheScreen) {
