@@ -16,7 +16,7 @@ namespace vantrel::testing {
 FakeValue::FakeValue() { VariantInit(&value_); }
 
 FakeValue::FakeValue(const FakeValue& other)
-    : failure_(other.failure_), countedObject_(other.countedObject_) {
+    : failure_(other.failure_), countedObject_(other.countedObject_), referenced_(other.referenced_) {
   VariantInit(&value_);
   VariantCopy(&value_, const_cast<VARIANT*>(&other.value_));
 }
@@ -26,6 +26,7 @@ FakeValue& FakeValue::operator=(const FakeValue& other) {
     VariantCopy(&value_, const_cast<VARIANT*>(&other.value_));
     failure_ = other.failure_;
     countedObject_ = other.countedObject_;
+    referenced_ = other.referenced_;
   }
   return *this;
 }
@@ -79,6 +80,25 @@ FakeValue FakeValue::Failure(HRESULT code) {
 FakeValue FakeValue::CountedObject() {
   FakeValue result;
   result.countedObject_ = true;
+  return result;
+}
+
+// VariantCopy copies a by-reference value as the pointer alone, so the copies share the target.
+FakeValue FakeValue::ByRef(const FakeValue& target) {
+  FakeValue result;
+  result.referenced_ = std::make_shared<FakeValue>(target);
+  VARIANT& referenced = result.referenced_->value_;
+  V_VT(&result.value_) = static_cast<VARTYPE>(VT_BYREF | V_VT(&referenced));
+  // Every scalar member of the union starts at the same address.
+  V_BYREF(&result.value_) = &V_UI1(&referenced);
+  return result;
+}
+
+FakeValue FakeValue::ByRefVariant(const FakeValue& target) {
+  FakeValue result;
+  result.referenced_ = std::make_shared<FakeValue>(target);
+  V_VT(&result.value_) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&result.value_) = &result.referenced_->value_;
   return result;
 }
 

@@ -30,6 +30,11 @@ class FakeValue {
   // VT_UNKNOWN holding a reference to a counted object of the FakeWmi, so that a value the
   // reader forgot to clear shows up in OutstandingReferences().
   static FakeValue CountedObject();
+  // VT_BYREF | the target's type, pointing at the target's payload; ByRefVariant gives
+  // VT_BYREF | VT_VARIANT pointing at the whole target. Every copy keeps the target alive, so
+  // the reference stays good for as long as any object answers with it.
+  static FakeValue ByRef(const FakeValue& target);
+  static FakeValue ByRefVariant(const FakeValue& target);
 
   FakeValue(const FakeValue& other);
   FakeValue& operator=(const FakeValue& other);
@@ -45,6 +50,7 @@ class FakeValue {
   VARIANT value_;
   HRESULT failure_ = S_OK;
   bool countedObject_ = false;
+  std::shared_ptr<FakeValue> referenced_;  // what a by-reference value points into
 };
 
 // One result object: property name -> value; Get of a name not listed fails with WBEM_E_NOT_FOUND.

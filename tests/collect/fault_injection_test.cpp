@@ -1,0 +1,552 @@
+// Ten thousand seeded random machines through the whole collection pass, with failures at every
+// platform seam and odd values everywhere. After each pass the lists, the report, the echo,
+// std::cout, the statements and every COM reference are checked against what the rules of the
+// pass predict from the machine's script. A failing machine prints its seed; set
+// VANTREL_FAULT_SEED to that number to run that machine alone.
+#include <windows.h>
+#include <io.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "collect/collection_pass.h"
+#include "collect/echo.h"
+#include "fakes/fake_dxgi.h"
+#include "fakes/fake_wmi.h"
+#include "fakes/random_machine.h"
+#include "probes/wmi_connection.h"
+
+namespace vantrel {
+namespace {
+
+using testing::FakeAdapter;
+using testing::RandomMachine;
+using testing::ScriptedObject;
+using testing::ScriptedQuery;
+using testing::ScriptedValue;
+using Lines = std::vector<std::wstring>;
+
+constexpr std::uint32_t kBaseSeed = 20240917;
+constexpr int kMachines = 10000;
+constexpr int kDetailedFailures = 5;  // machines whose differences are printed in full
+const wchar_t kNothing[] = L"없음";
+const wchar_t kUntouched[] = L"before the pass";
+
+// ---- What the rules predict ---------------------------------------------------------------
+
+// bytes / 2^shift, rounded to the nearest whole number with halves to the even one. Integer
+// arithmetic is exact; the machines hold only counts that a double carries exactly (and
+// 2^64 - 1, which gives the same whole number either way), so it agrees with scaling a double.
+std::uint64_t RoundedUnits(std::uint64_t bytes, unsigned shift) {
+  const std::uint64_t whole = bytes >> shift;
+  const std::uint64_t rest = bytes & ((std::uint64_t{1} << shift) - 1);
+  const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+  return whole + ((rest > half || (rest == half && (whole & 1) != 0)) ? 1 : 0);
+}
+
+std::wstring GigabyteText(std::uint64_t bytes) {
+  return bytes == 0 ? L"0 GB" : std::to_wstring(RoundedUnits(bytes, 30)) + L" GB";
+}
+
+std::wstring DiskSizeText(std::uint64_t bytes) {
+  if (bytes == 0) return L"0";
+  if (bytes >= (std::uint64_t{1} << 40)) return std::to_wstring(RoundedUnits(bytes, 40)) + L" TB";
+  return GigabyteText(bytes);
+}
+
+// The result objects the pass gets: Next after Next until the end, a failure or a null object.
+std::vector<const ScriptedObject*> Delivered(const ScriptedQuery& query) {
+  std::vector<const ScriptedObject*> delivered;
+  if (FAILED(query.execQueryResult) || query.noEnumerator) return delivered;
+  for (int call = 0; call != query.failNextAt && call != query.nullObjectAt; ++call) {
+    if (delivered.size() == query.objects.size()) break;
+    delivered.push_back(&query.objects[delivered.size()]);
+  }
+  return delivered;
+}
+
+const ScriptedValue* Find(const ScriptedObject& object, const std::wstring& name) {
+  for (const auto& property : object) {
+    if (property.first == name) return &property.second;
+  }
+  return nullptr;
+}
+
+std::wstring TextOf(const ScriptedObject& object, const wchar_t* name) {
+  const ScriptedValue* value = Find(object, name);
+  return value != nullptr ? value->text : std::wstring();
+}
+
+std::uint64_t CountOf(const ScriptedObject& object, const wchar_t* name) {
+  const ScriptedValue* value = Find(object, name);
+  return value != nullptr ? value->count : 0;
+}
+
+std::wstring SingleText(const RandomMachine& machine, testing::MachineStatement statement, const wchar_t* name) {
+  const auto delivered = Delivered(machine.queries[statement]);
+  return delivered.empty() ? std::wstring() : TextOf(*delivered.front(), name);
+}
+
+std::uint64_t SingleCount(const RandomMachine& machine, testing::MachineStatement statement, const wchar_t* name) {
+  const auto delivered = Delivered(machine.queries[statement]);
+  return delivered.empty() ? 0 : CountOf(*delivered.front(), name);
+}
+
+Lines NameList(const RandomMachine& machine, testing::MachineStatement statement) {
+  Lines names;
+  for (const ScriptedObject* object : Delivered(machine.queries[statement])) {
+    std::wstring name = TextOf(*object, L"Name");
+    if (!name.empty()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+// The 128 description units as the fake adapter fills them, up to the first NUL.
+std::wstring DescriptionOf(const FakeAdapter& adapter) {
+  const std::wstring& text = adapter.description;
+  std::wstring units;
+  if (adapter.fillWholeDescription) {
+    for (std::size_t i = 0; i < 128; ++i) units += text.empty() ? L'#' : text[i % text.size()];
+  } else {
+    units = text.substr(0, 127);
+  }
+  return units.substr(0, units.find(L'\0'));
+}
+
+std::vector<std::pair<std::wstring, std::uint64_t>> AdapterList(const RandomMachine& machine) {
+  std::vector<std::pair<std::wstring, std::uint64_t>> adapters;
+  if (FAILED(machine.createResult) || !machine.giveFactory) return adapters;
+  for (std::size_t index = 0;; ++index) {
+    // Any answer at the scripted index ends the list: the end signal, another failure, or a
+    // success that brings no adapter, which no enumeration can use.
+    if (machine.failEnumAt >= 0 && index == static_cast<std::size_t>(machine.failEnumAt)) break;
+    if (index >= machine.adapters.size()) break;
+    const FakeAdapter& adapter = machine.adapters[index];
+    if (SUCCEEDED(adapter.getDescResult)) {
+      adapters.emplace_back(DescriptionOf(adapter), static_cast<std::uint64_t>(adapter.dedicatedVideoMemory));
+    }
+  }
+  return adapters;
+}
+
+// The open succeeds when every step does; *held counts the references a failed open leaves.
+bool OpenSucceeds(const RandomMachine& machine, int* held) {
+  *held = 0;
+  if (FAILED(machine.coInitializeResult) && machine.coInitializeResult != RPC_E_CHANGED_MODE) return false;
+  if (FAILED(machine.coInitializeSecurityResult) && machine.coInitializeSecurityResult != RPC_E_TOO_LATE) {
+    return false;
+  }
+  if (FAILED(machine.coCreateInstanceResult) || !machine.giveLocator) return false;
+  *held = 1;
+  if (FAILED(machine.connectServerResult) || !machine.giveServices) return false;
+  *held = 2;
+  return SUCCEEDED(machine.proxyBlanketResult);
+}
+
+struct Prediction {
+  bool opened = false;
+  int heldAfterFailedOpen = 0;
+  std::array<Lines, kCategoryCount> lists;
+  std::wstring report;
+  std::wstring echo;
+};
+
+Prediction Predict(const RandomMachine& machine) {
+  using namespace testing;
+  Prediction p;
+  p.opened = OpenSucceeds(machine, &p.heldAfterFailedOpen);
+  if (!p.opened) return p;
+
+  auto add = [&p](Category category, const std::wstring& line) {
+    p.lists[category].push_back(line);
+    p.report += line + L"\r\n";
+  };
+  auto fallback = [&p](Category category, const wchar_t* reportLine) {
+    if (!p.lists[category].empty()) return;
+    p.lists[category].push_back(kNothing);
+    if (reportLine != nullptr) p.report += std::wstring(reportLine) + L"\r\n";
+  };
+
+  const std::wstring architecture = SingleText(machine, kArchitectureStatement, L"OSArchitecture");
+  std::wstring suffix;
+  if (architecture.find(L"64") != std::wstring::npos) {
+    suffix = L" (64비트)";
+  } else if (architecture.find(L"32") != std::wstring::npos) {
+    suffix = L" (32비트)";
+  } else if (!architecture.empty()) {
+    suffix = L" (" + architecture + L")";
+  }
+  add(kOs, SingleText(machine, kCaptionStatement, L"Caption") + suffix);
+
+  add(kCpu, SingleText(machine, kProcessorStatement, L"Name"));
+
+  add(kRam, L"총 RAM: " + GigabyteText(SingleCount(machine, kTotalMemoryStatement, L"TotalPhysicalMemory")));
+  for (const ScriptedObject* module : Delivered(machine.queries[kModulesStatement])) {
+    add(kRam, TextOf(*module, L"DeviceLocator") + L" / " + TextOf(*module, L"BankLabel") + L" : " +
+                  GigabyteText(CountOf(*module, L"Capacity")) + L" / " + TextOf(*module, L"Speed") + L" MHz / " +
+                  TextOf(*module, L"Manufacturer") + L" / " + TextOf(*module, L"PartNumber"));
+  }
+
+  add(kMainBoard, SingleText(machine, kBoardProductStatement, L"Product") + L" (" +
+                      SingleText(machine, kBoardMakerStatement, L"Manufacturer") + L")");
+
+  for (const auto& adapter : AdapterList(machine)) {
+    add(kVga, adapter.first + L" ( " + GigabyteText(adapter.second) + L" )");
+  }
+  fallback(kVga, nullptr);
+
+  for (const ScriptedObject* disk : Delivered(machine.queries[kDisksStatement])) {
+    p.echo += L"Disk: " + TextOf(*disk, L"Model") + L"\n";
+    add(kHdd, L"Disk " + TextOf(*disk, L"Index") + L" : " + TextOf(*disk, L"Model") + L" (" +
+                  DiskSizeText(CountOf(*disk, L"Size")) + L") / " + TextOf(*disk, L"InterfaceType"));
+  }
+  fallback(kHdd, L"Disk: 없음");
+
+  for (const std::wstring& name : NameList(machine, kSoundStatement)) {
+    p.echo += L"Sound: " + name + L"\n";
+    add(kSound, name);
+  }
+  fallback(kSound, L"Sound: 없음");
+
+  const Lines drives = NameList(machine, kOpticalStatement);
+  if (drives.empty()) p.echo += L"ODD: 없음\n";
+  for (const std::wstring& name : drives) {
+    p.echo += L"ODD: " + name + L"\n";
+    add(kOdd, name);
+  }
+  fallback(kOdd, L"ODD: 없음");
+  return p;
+}
+
+// ---- Which seams and values a run reached -------------------------------------------------
+
+using Tally = std::map<std::string, int>;
+
+void CountReachedSeams(const RandomMachine& machine, bool opened, Tally& tally) {
+  const HRESULT init = machine.coInitializeResult;
+  if (init == RPC_E_CHANGED_MODE) ++tally["CoInitializeEx RPC_E_CHANGED_MODE"];
+  if (FAILED(init) && init != RPC_E_CHANGED_MODE) {
+    ++tally["CoInitializeEx fails"];
+    return;
+  }
+  const HRESULT security = machine.coInitializeSecurityResult;
+  if (security == RPC_E_TOO_LATE) ++tally["CoInitializeSecurity RPC_E_TOO_LATE"];
+  if (FAILED(security) && security != RPC_E_TOO_LATE) {
+    ++tally["CoInitializeSecurity fails"];
+    return;
+  }
+  if (FAILED(machine.coCreateInstanceResult)) {
+    ++tally["CoCreateInstance fails"];
+    return;
+  }
+  if (!machine.giveLocator) {
+    ++tally["no locator"];
+    return;
+  }
+  if (FAILED(machine.connectServerResult)) {
+    ++tally["ConnectServer fails"];
+    return;
+  }
+  if (!machine.giveServices) {
+    ++tally["no services"];
+    return;
+  }
+  if (FAILED(machine.proxyBlanketResult)) {
+    ++tally["CoSetProxyBlanket fails"];
+    return;
+  }
+  if (!opened) return;
+  ++tally["complete pass"];
+
+  for (std::size_t s = 0; s < testing::kMachineStatementCount; ++s) {
+    const ScriptedQuery& query = machine.queries[s];
+    if (FAILED(query.execQueryResult)) {
+      ++tally["ExecQuery fails"];
+      continue;
+    }
+    if (query.noEnumerator) {
+      ++tally["ExecQuery gives no enumerator"];
+      continue;
+    }
+    const int objects = static_cast<int>(query.objects.size());
+    const int nullAt = query.nullObjectAt >= 0 ? query.nullObjectAt : objects + 1;
+    if (query.failNextAt >= 0 && query.failNextAt <= objects && query.failNextAt < nullAt) {
+      ++tally[query.failNextAt == 0 ? "first Next fails" : "a later Next fails"];
+    } else if (query.nullObjectAt >= 0 && query.nullObjectAt <= objects) {
+      ++tally["Next reports an object but gives null"];
+    }
+    for (const ScriptedObject* object : Delivered(query)) {
+      for (const std::wstring& name : testing::StatementProperties(static_cast<testing::MachineStatement>(s))) {
+        if (Find(*object, name) == nullptr) ++tally[testing::ValueKindName(testing::kMissing)];
+      }
+      for (const auto& property : *object) {
+        for (unsigned bit = 0; bit < testing::kValueKindCount; ++bit) {
+          if ((property.second.kinds & (1u << bit)) != 0) ++tally[testing::ValueKindName(1u << bit)];
+        }
+      }
+    }
+  }
+
+  if (FAILED(machine.createResult)) {
+    ++tally["DXGI factory fails"];
+    return;
+  }
+  if (!machine.giveFactory) {
+    ++tally["DXGI gives no factory"];
+    return;
+  }
+  const std::size_t end = machine.failEnumAt >= 0 ? static_cast<std::size_t>(machine.failEnumAt) : SIZE_MAX;
+  if (end <= machine.adapters.size()) {
+    if (machine.enumFailure == DXGI_ERROR_NOT_FOUND) {
+      ++tally["EnumAdapters1 NOT_FOUND before the last adapter"];
+    } else if (FAILED(machine.enumFailure)) {
+      ++tally["EnumAdapters1 fails"];
+    } else {
+      ++tally["EnumAdapters1 succeeds without an adapter"];
+    }
+  }
+  for (std::size_t i = 0; i < machine.adapters.size() && i < end; ++i) {
+    if (FAILED(machine.adapters[i].getDescResult)) ++tally["GetDesc1 fails"];
+  }
+}
+
+// ---- Running one machine ------------------------------------------------------------------
+
+// Wide text for a failure message: control characters escaped, long texts cut.
+std::string Printable(const std::wstring& text) {
+  std::wstring shown;
+  for (std::size_t i = 0; i < text.size() && i < 160; ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\r') {
+      shown += L"\\r";
+    } else if (c == L'\n') {
+      shown += L"\\n";
+    } else if (c == L'\0') {
+      shown += L"\\0";
+    } else if (c < L' ') {
+      shown += L"\\x" + std::to_wstring(static_cast<unsigned>(c));
+    } else {
+      shown += c;
+    }
+  }
+  if (text.size() > 160) shown += L"... (" + std::to_wstring(text.size()) + L" units)";
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, shown.data(), static_cast<int>(shown.size()), nullptr, 0,
+                                        nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  if (bytes > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, shown.data(), static_cast<int>(shown.size()), &utf8[0], bytes, nullptr,
+                        nullptr);
+  }
+  return "\"" + utf8 + "\"";
+}
+
+std::wstring WideOf(const std::string& utf8) {
+  if (utf8.empty()) return std::wstring();
+  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], units);
+  return wide;
+}
+
+void CompareLines(const char* what, const Lines& expected, const Lines& actual, std::ostringstream& problems) {
+  if (expected == actual) return;
+  problems << "  " << what << ": " << actual.size() << " lines, expected " << expected.size() << "\n";
+  for (std::size_t i = 0; i < expected.size() || i < actual.size(); ++i) {
+    const bool haveExpected = i < expected.size(), haveActual = i < actual.size();
+    if (haveExpected && haveActual && expected[i] == actual[i]) continue;
+    problems << "    line " << i << ": " << (haveActual ? Printable(actual[i]) : "(none)") << ", expected "
+             << (haveExpected ? Printable(expected[i]) : "(none)") << "\n";
+    break;
+  }
+}
+
+// A report or echo as lines, each with its ending kept, so the first difference is easy to see.
+Lines SplitAfter(const std::wstring& text, const std::wstring& ending) {
+  Lines lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find(ending, start);
+    const std::size_t next = end == std::wstring::npos ? text.size() : end + ending.size();
+    lines.push_back(text.substr(start, next - start));
+    start = next;
+  }
+  return lines;
+}
+
+// Everything the echo stream holds.
+std::string Echoed(std::FILE* echo) {
+  std::fflush(echo);
+  std::rewind(echo);
+  std::string bytes;
+  char buffer[8192];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, echo)) > 0;) bytes.append(buffer, n);
+  return bytes;
+}
+
+class FaultInjection : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    echo_ = std::tmpfile();
+    ASSERT_NE(echo_, nullptr);
+    SetEchoStream(echo_);
+    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
+  }
+  void TearDown() override {
+    std::cout.rdbuf(savedCout_);
+    SetEchoStream(nullptr);
+    if (echo_ != nullptr) std::fclose(echo_);
+  }
+
+  // Runs the pass over one machine; the differences from the prediction, or nothing.
+  std::string RunMachine(const RandomMachine& machine) {
+    const Prediction expected = Predict(machine);
+    std::ostringstream problems;
+
+    // Start each machine with an empty echo file; the file is kept open for the whole run.
+    std::fflush(echo_);
+    _chsize(_fileno(echo_), 0);
+    std::rewind(echo_);
+    cout_.str(std::string());
+
+    testing::FakeWmi wmi;
+    testing::FakeDxgi dxgi;
+    testing::ScriptMachine(machine, wmi, dxgi);
+
+    std::array<MemoryCategoryList, kCategoryCount> lists;
+    CategoryLists categories{};
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+      lists[i].Append(kUntouched);
+      categories[i] = &lists[i];
+    }
+    std::wstring report = std::wstring(kUntouched) + L"\r\n";
+
+    const bool complete = RunCollectionPass(categories, report);
+
+    const std::wstring echoed = WideOf(Echoed(echo_));
+    const std::string printed = cout_.str();
+    if (complete != expected.opened) {
+      problems << "  returned " << complete << ", expected " << expected.opened << "\n";
+    }
+
+    std::vector<std::wstring> statements;
+    if (expected.opened) {
+      for (std::size_t s = 0; s < testing::kMachineStatementCount; ++s) {
+        statements.push_back(testing::StatementText(static_cast<testing::MachineStatement>(s)));
+      }
+    }
+    CompareLines("statements", statements, wmi.statements, problems);
+    if (dxgi.createCalls != (expected.opened ? 1 : 0)) {
+      problems << "  CreateDXGIFactory1 called " << dxgi.createCalls << " times\n";
+    }
+    if (printed != (expected.opened ? "" : "WMI Init Failed\n")) problems << "  std::cout got \"" << printed << "\"\n";
+    CompareLines("echo", SplitAfter(expected.echo, L"\n"), SplitAfter(echoed, L"\n"), problems);
+
+    if (expected.opened) {
+      CompareLines("report", SplitAfter(expected.report, L"\r\n"), SplitAfter(report, L"\r\n"), problems);
+      for (std::size_t c = 0; c < kCategoryCount; ++c) {
+        const std::string name = "list " + std::to_string(c);
+        CompareLines(name.c_str(), expected.lists[c], lists[c].Lines(), problems);
+        if (lists[c].Selected() != 0) problems << "  " << name << " selects " << lists[c].Selected() << "\n";
+      }
+      if (wmi.OutstandingReferences() != 0) {
+        problems << "  " << wmi.OutstandingReferences() << " WMI references kept after the pass\n";
+      }
+      const int shares = SUCCEEDED(machine.coInitializeResult) ? 1 : 0;
+      if (wmi.uninitializeCount != shares) {
+        problems << "  CoUninitialize called " << wmi.uninitializeCount << " times for " << shares
+                 << " successful CoInitializeEx\n";
+      }
+    } else {
+      if (report != std::wstring(kUntouched) + L"\r\n") {
+        problems << "  the report changed: " << Printable(report) << "\n";
+      }
+      for (std::size_t c = 0; c < kCategoryCount; ++c) {
+        if (lists[c].Lines() != Lines{kUntouched} || lists[c].Selected() != -1) {
+          problems << "  list " << c << " was touched\n";
+        }
+      }
+      // The half-open connection keeps what the open obtained until it is closed.
+      if (wmi.OutstandingReferences() != expected.heldAfterFailedOpen) {
+        problems << "  the failed open holds " << wmi.OutstandingReferences() << " WMI references, expected "
+                 << expected.heldAfterFailedOpen << "\n";
+      }
+      CloseWmiConnection();
+      if (wmi.OutstandingReferences() != 0) {
+        problems << "  " << wmi.OutstandingReferences() << " WMI references kept after closing\n";
+      }
+    }
+    if (wmi.ExcessReleases() != 0) problems << "  " << wmi.ExcessReleases() << " WMI releases too many\n";
+    if (dxgi.OutstandingReferences() != 0) {
+      problems << "  " << dxgi.OutstandingReferences() << " DXGI references kept\n";
+    }
+    return problems.str();
+  }
+
+  std::FILE* echo_ = nullptr;
+  std::ostringstream cout_;
+  std::streambuf* savedCout_ = nullptr;
+};
+
+// The machine seed to replay alone, from VANTREL_FAULT_SEED; false when it is not set.
+bool ReplaySeed(std::uint32_t* seed) {
+  char value[32] = {};
+  const DWORD length = GetEnvironmentVariableA("VANTREL_FAULT_SEED", value, sizeof value);
+  if (length == 0 || length >= sizeof value) return false;
+  *seed = static_cast<std::uint32_t>(std::strtoul(value, nullptr, 10));
+  return true;
+}
+
+TEST_F(FaultInjection, TenThousandSeededMachinesKeepTheRulesOfThePass) {
+  std::uint32_t replay = 0;
+  const bool replaying = ReplaySeed(&replay);
+  std::mt19937 seeds(kBaseSeed);
+  Tally tally;
+  int failed = 0;
+  for (int i = 0; i < (replaying ? 1 : kMachines); ++i) {
+    const std::uint32_t seed = replaying ? replay : seeds();
+    const RandomMachine machine = testing::MakeRandomMachine(seed);
+    const std::string replayHint = "VANTREL_FAULT_SEED=" + std::to_string(seed) + " replays it alone";
+    SCOPED_TRACE("machine seed " + std::to_string(seed) + "; " + replayHint);
+    const std::string problems = RunMachine(machine);
+    int held = 0;
+    CountReachedSeams(machine, OpenSucceeds(machine, &held), tally);
+    if (problems.empty()) continue;
+    if (++failed <= kDetailedFailures) {
+      ADD_FAILURE() << "machine seed " << seed << " (" << replayHint << "):\n" << problems;
+    }
+  }
+  EXPECT_EQ(failed, 0) << "machines that broke a rule (the first " << kDetailedFailures << " are shown above)";
+  if (replaying) return;
+
+  // The run is only as good as its reach: every seam failed, and every odd kind of value was
+  // delivered, many times over.
+  const char* const reached[] = {
+      "complete pass", "CoInitializeEx fails", "CoInitializeEx RPC_E_CHANGED_MODE", "CoInitializeSecurity fails",
+      "CoInitializeSecurity RPC_E_TOO_LATE", "CoCreateInstance fails", "no locator", "ConnectServer fails",
+      "no services", "CoSetProxyBlanket fails", "ExecQuery fails", "ExecQuery gives no enumerator",
+      "first Next fails", "a later Next fails", "Next reports an object but gives null", "DXGI factory fails",
+      "DXGI gives no factory", "EnumAdapters1 NOT_FOUND before the last adapter", "EnumAdapters1 fails",
+      "EnumAdapters1 succeeds without an adapter", "GetDesc1 fails"};
+  for (const char* seam : reached) EXPECT_GE(tally[seam], 20) << seam;
+  for (unsigned bit = 0; bit < testing::kValueKindCount; ++bit) {
+    const char* kind = testing::ValueKindName(1u << bit);
+    EXPECT_GE(tally[kind], 20) << kind;
+  }
+  std::ostringstream summary;
+  for (const auto& entry : tally) summary << "  " << entry.first << ": " << entry.second << "\n";
+  std::cout.rdbuf(savedCout_);
+  std::cout << "reached over " << kMachines << " machines:\n" << summary.str();
+}
+
+}  // namespace
+}  // namespace vantrel
