@@ -5,130 +5,28 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "support/program_under_test.h"
 #include "support/report_lines.h"
+#include "support/ui_driver.h"
 #include "window/homepage_url.h"
 #include "window/resource.h"
 
 namespace vantrel {
 namespace {
 
+using testing::ClipboardContent;
 using testing::ProgramUnderTest;
-
-bool UnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-// A real click: the cursor moves onto the control, which must be the window there, and the
-// button goes down and up.
-void ClickCentreOf(HWND control) {
-  RECT rect{};
-  GetWindowRect(control, &rect);
-  const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-  HWND top = GetAncestor(control, GA_ROOT);
-  SetWindowPos(top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetForegroundWindow(top);
-  for (int attempt = 0; attempt < 250 && WindowFromPoint(centre) != control; ++attempt) Sleep(20);
-  ASSERT_EQ(WindowFromPoint(centre), control) << "another window covers the picture";
-  SetCursorPos(centre.x, centre.y);
-  INPUT clicks[2]{};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, clicks, sizeof(INPUT));
-}
-
-// Opening the clipboard can fail for a moment while another process has it open.
-bool OpenClipboardPatiently() {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    if (OpenClipboard(nullptr)) return true;
-    Sleep(20);
-  }
-  return false;
-}
-
-void PutMarkerOnClipboard(const std::wstring& marker) {
-  ASSERT_TRUE(OpenClipboardPatiently());
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (marker.size() + 1) * sizeof(wchar_t));
-  std::memcpy(GlobalLock(block), marker.c_str(), (marker.size() + 1) * sizeof(wchar_t));
-  GlobalUnlock(block);
-  SetClipboardData(CF_UNICODETEXT, block);
-  CloseClipboard();
-  // Wine's X11 clipboard bridge opens the clipboard for a moment after each change; a click
-  // then would meet a clipboard held by another program, which the program rightly leaves alone.
-  for (int freeChecks = 0, attempt = 0; freeChecks < 5 && attempt < 200; ++attempt) {
-    freeChecks = GetOpenClipboardWindow() == nullptr ? freeChecks + 1 : 0;
-    Sleep(50);
-  }
-}
-
-struct ClipboardContent {
-  std::wstring text;
-  std::vector<UINT> formats;
-};
-
-ClipboardContent ReadClipboard() {
-  ClipboardContent content;
-  if (!OpenClipboardPatiently()) return content;
-  for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
-    content.formats.push_back(format);
-  }
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
-    if (text != nullptr) content.text = text;
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return content;
-}
-
-struct WindowSearch {
-  DWORD processId;
-  HWND exclude;
-  HWND found;
-};
-
-BOOL CALLBACK MatchOtherWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WindowSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && window != search->exclude && IsWindowVisible(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// Another visible top-level window of the process, waiting up to timeoutMs.
-HWND WaitForOtherWindow(DWORD processId, HWND exclude, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  do {
-    WindowSearch search{processId, exclude, nullptr};
-    EnumWindows(&MatchOtherWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
-    Sleep(20);
-  } while (GetTickCount64() < deadline);
-  return nullptr;
-}
-
-std::vector<HWND> VisibleChildren(HWND parent, const wchar_t* className) {
-  std::vector<HWND> children;
-  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (IsWindowVisible(child) && _wcsicmp(testing::ClassName(child).c_str(), className) == 0) children.push_back(child);
-  }
-  return children;
-}
+using testing::ReadClipboard;
+using testing::VisibleChildren;
+using testing::WaitForOtherWindow;
 
 class ActionsEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!UnderWine()) GTEST_SKIP() << "drives Wine's display and browser setting";
+    if (!testing::UnderWine()) GTEST_SKIP() << "drives Wine's display and browser setting";
     program_ = std::make_unique<ProgramUnderTest>(testing::SiblingProgram(L"app\\Vantrel.exe"));
     window_ = program_->WaitForWindow();
     ASSERT_NE(window_, nullptr);
@@ -144,8 +42,8 @@ class ActionsEndToEnd : public ::testing::Test {
 };
 
 TEST_F(ActionsEndToEnd, CopyPicturePutsTheReportOnTheClipboardAndConfirmsIt) {
-  PutMarkerOnClipboard(L"marker");
-  ClickCentreOf(GetDlgItem(window_, IDC_COPY_PICTURE));
+  ASSERT_TRUE(testing::PutMarkerOnClipboard(L"marker"));
+  ASSERT_TRUE(testing::ClickCentreOf(GetDlgItem(window_, IDC_COPY_PICTURE))) << "another window covers the picture";
 
   HWND box = WaitForOtherWindow(program_->ProcessId(), window_, 10000);
   ASSERT_NE(box, nullptr) << "no confirmation appeared";
@@ -194,9 +92,9 @@ TEST_F(ActionsEndToEnd, HomepagePictureStartsTheBrowserWithTheAddressAndLeavesTh
   RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(recorder.c_str()),
                  static_cast<DWORD>((recorder.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
-  PutMarkerOnClipboard(L"marker");
+  ASSERT_TRUE(testing::PutMarkerOnClipboard(L"marker"));
 
-  ClickCentreOf(GetDlgItem(window_, IDC_HOMEPAGE_PICTURE));
+  ASSERT_TRUE(testing::ClickCentreOf(GetDlgItem(window_, IDC_HOMEPAGE_PICTURE))) << "another window covers the picture";
 
   std::string opened;
   const ULONGLONG deadline = GetTickCount64() + 20000;

@@ -10,6 +10,7 @@
 #include "support/program_under_test.h"
 #include "support/report_lines.h"
 #include "support/screen_capture.h"
+#include "support/ui_driver.h"
 #include "window/homepage_url.h"
 #include "window/resource.h"
 
@@ -68,19 +69,6 @@ RECT ClientRectOf(HWND control, HWND dialog) {
   GetWindowRect(control, &rect);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
   return rect;
-}
-
-std::vector<std::wstring> ComboLines(HWND combo) {
-  std::vector<std::wstring> lines;
-  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
-    std::wstring line(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&line[0]));
-    line.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 class SpecWindowEndToEnd : public ::testing::Test {
@@ -190,7 +178,7 @@ TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
   testing::CategoryLines combos;
   for (int i = 0; i < 8; ++i) {
     HWND combo = GetDlgItem(window_, IDC_OS_COMBO + i);
-    combos[static_cast<std::size_t>(i)] = ComboLines(combo);
+    combos[static_cast<std::size_t>(i)] = testing::ComboLines(combo);
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0) << "combo " << i;
   }
   const testing::ChildResult report = testing::RunChild(testing::SiblingProgram(L"app\\VantrelReport.exe"));

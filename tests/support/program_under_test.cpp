@@ -59,6 +59,11 @@ std::wstring SiblingProgram(const std::wstring& relativePath) {
 }
 
 ProgramUnderTest::ProgramUnderTest(const std::wstring& program, const std::vector<std::wstring>& extraVariables) {
+  // Wine starts its desktop process from the first program that needs the desktop, and that
+  // process inherits the program's standard handles. Started from the program under test, it
+  // would hold the pipes below open for as long as this process lives, and reading them to
+  // their end would never finish; a program that fails early is quick enough to get there first.
+  GetDesktopWindow();
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
   if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return;

@@ -29,7 +29,17 @@ Capture CaptureClientArea(HWND window) {
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, capture.width, capture.height, screen, origin.x, origin.y, SRCCOPY);
+    // Only what is on the screen can be read, and Wine's display driver copies nothing at all
+    // when asked for more: a window larger than the screen keeps black where it lies outside.
+    const RECT wanted{origin.x, origin.y, origin.x + capture.width, origin.y + capture.height};
+    const int screenLeft = GetSystemMetrics(SM_XVIRTUALSCREEN), screenTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT desktop{screenLeft, screenTop, screenLeft + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                       screenTop + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    RECT visible{};
+    if (IntersectRect(&visible, &wanted, &desktop)) {
+      BitBlt(memory, visible.left - origin.x, visible.top - origin.y, visible.right - visible.left,
+             visible.bottom - visible.top, screen, visible.left, visible.top, SRCCOPY);
+    }
     GdiFlush();
     const auto* source = static_cast<const std::uint32_t*>(bits);
     capture.pixels.assign(source, source + static_cast<std::size_t>(capture.width) * capture.height);

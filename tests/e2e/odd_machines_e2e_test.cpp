@@ -1,0 +1,402 @@
+// Vantrel.exe and VantrelReport.exe on machines that lack a platform piece: without Wine's WMI
+// provider, without DXGI, with a DXGI that gives no factory, and at twice the usual resolution.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/prefix_changes.h"
+#include "support/program_under_test.h"
+#include "support/report_lines.h"
+#include "support/screen_capture.h"
+#include "support/ui_driver.h"
+#include "window/resource.h"
+
+namespace vantrel {
+namespace {
+
+using testing::CategoryLines;
+using testing::ChildResult;
+using testing::ProgramUnderTest;
+
+constexpr std::size_t kVga = 4;  // index of the VGA category
+
+std::wstring VantrelExe() { return testing::SiblingProgram(L"app\\Vantrel.exe"); }
+std::wstring ReportExe() { return testing::SiblingProgram(L"app\\VantrelReport.exe"); }
+
+// The bytes a program wrote, read as text: the C runtime keeps a program's standard streams in
+// text mode, where every line feed leaves as CR LF.
+std::string AsText(const std::string& bytes) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    text += bytes[i];
+  }
+  return text;
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string FileBytes(const std::wstring& path) {
+  std::FILE* in = _wfopen(path.c_str(), L"rb");
+  if (in == nullptr) return std::string();
+  std::string bytes;
+  char buffer[65536];
+  for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, in)) > 0;) bytes.append(buffer, read);
+  std::fclose(in);
+  return bytes;
+}
+
+// A load-order rule for one DLL in both programs while it lives ("" disables the DLL, "native"
+// takes the file in the system folder). Wine takes WINEDLLOVERRIDES from the Unix environment
+// of the parent process, not from the environment block a Windows program hands to its child,
+// so the rule goes into the per-program overrides of the prefix instead.
+class ProgramsDllRule {
+ public:
+  ProgramsDllRule(const std::wstring& dll, const std::wstring& rule)
+      : window_(L"Software\\Wine\\AppDefaults\\Vantrel.exe\\DllOverrides", dll, REG_SZ, rule.c_str(),
+                static_cast<DWORD>((rule.size() + 1) * sizeof(wchar_t))),
+        report_(L"Software\\Wine\\AppDefaults\\VantrelReport.exe\\DllOverrides", dll, REG_SZ, rule.c_str(),
+                static_cast<DWORD>((rule.size() + 1) * sizeof(wchar_t))) {}
+
+  bool Set() const { return window_.Set() && report_.Set(); }
+
+ private:
+  testing::ScopedRegistryValue window_;
+  testing::ScopedRegistryValue report_;
+};
+
+// Makes this thread see other programs' windows in real pixels while it lives: Windows shows a
+// thread that is not aware of the resolution the windows of an aware program scaled to 96 DPI.
+class PhysicalPixels {
+ public:
+  PhysicalPixels() {
+    // Looked up, as older systems lack it; contexts are handles, per-monitor aware is -3.
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    set_ = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    if (set_ != nullptr) previous_ = set_(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3)));
+  }
+  PhysicalPixels(const PhysicalPixels&) = delete;
+  PhysicalPixels& operator=(const PhysicalPixels&) = delete;
+  ~PhysicalPixels() {
+    if (set_ != nullptr && previous_ != nullptr) set_(previous_);
+  }
+
+ private:
+  using SetContext = HANDLE(WINAPI*)(HANDLE);
+  SetContext set_ = nullptr;
+  HANDLE previous_ = nullptr;
+};
+
+// Vantrel.exe with its window up; closing it, or the end of the object, ends the program.
+class RunningVantrel {
+ public:
+  RunningVantrel() : program_(VantrelExe()), window_(program_.WaitForWindow()) {}
+  RunningVantrel(const RunningVantrel&) = delete;
+  RunningVantrel& operator=(const RunningVantrel&) = delete;
+  ~RunningVantrel() { Close(); }
+
+  HWND Window() const { return window_; }
+  DWORD ProcessId() const { return program_.ProcessId(); }
+
+  // Whether the program ended when its window was closed.
+  bool Close() {
+    if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
+    return program_.WaitForExit(10000);
+  }
+  // Complete only after Close.
+  std::string StandardOutput() { return program_.StandardOutput(); }
+
+ private:
+  ProgramUnderTest program_;
+  HWND window_;
+};
+
+struct ComboState {
+  CategoryLines lines;
+  std::array<LRESULT, 8> selected{};
+};
+
+ComboState ReadCombos(HWND window) {
+  ComboState state;
+  for (std::size_t i = 0; i < state.lines.size(); ++i) {
+    HWND combo = GetDlgItem(window, IDC_OS_COMBO + static_cast<int>(i));
+    state.lines[i] = testing::ComboLines(combo);
+    state.selected[i] = combo != nullptr ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : -2;  // -2: no such combo
+  }
+  return state;
+}
+
+// What a run of Vantrel.exe shows and writes, and what VantrelReport.exe makes of the same machine.
+struct MachineView {
+  bool windowShown = false;
+  ComboState combos;
+  std::string windowOutput;
+  ChildResult report;
+};
+
+MachineView ViewMachine() {
+  MachineView view;
+  {
+    RunningVantrel vantrel;
+    view.windowShown = vantrel.Window() != nullptr;
+    if (view.windowShown) view.combos = ReadCombos(vantrel.Window());
+    if (vantrel.Close()) view.windowOutput = vantrel.StandardOutput();
+  }
+  view.report = testing::RunChild(ReportExe());
+  return view;
+}
+
+// Every test of this program shares the prefix, so each starts by undoing what an odd-machine
+// test that was killed midway (a timeout, say) left changed.
+class RepairPrefix : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (testing::UnderWine()) testing::RepairInterruptedChanges();
+  }
+};
+::testing::Environment* const kRepairPrefix = ::testing::AddGlobalTestEnvironment(new RepairPrefix);
+
+class OddMachinesEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::UnderWine()) GTEST_SKIP() << "takes platform pieces away through Wine's DLL overrides";
+  }
+};
+
+// The window of a pass whose WMI connection did not open: shown, every combo empty and nothing
+// selected, the failure on standard output alone, and a copy click that does nothing at all.
+void ExpectFailedOpenMachine(const std::wstring& missingDll) {
+  ProgramsDllRule missing(missingDll, L"");
+  ASSERT_TRUE(missing.Set());
+  {
+    RunningVantrel vantrel;
+    HWND window = vantrel.Window();
+    ASSERT_NE(window, nullptr) << "Vantrel.exe showed no window";
+    const ComboState combos = ReadCombos(window);
+    for (std::size_t i = 0; i < combos.lines.size(); ++i) {
+      EXPECT_TRUE(combos.lines[i].empty()) << "combo " << i << " holds " << combos.lines[i].size() << " lines";
+      EXPECT_EQ(combos.selected[i], CB_ERR) << "combo " << i;
+    }
+
+    const std::wstring marker = L"odd machine marker";
+    ASSERT_TRUE(testing::PutMarkerOnClipboard(marker));
+    const DWORD sequence = GetClipboardSequenceNumber();
+    ASSERT_TRUE(testing::ClickCentreOf(GetDlgItem(window, IDC_COPY_PICTURE))) << "another window covers the picture";
+    // Once the click is handled, a message box would already be on its way.
+    testing::WaitUntilIdle(vantrel.ProcessId(), 10000);
+    EXPECT_EQ(testing::WaitForOtherWindow(vantrel.ProcessId(), window, 2000), nullptr) << "a message box appeared";
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << "the clipboard was written";
+    EXPECT_EQ(testing::ReadClipboard().text, marker);
+
+    ASSERT_TRUE(vantrel.Close());
+    EXPECT_EQ(AsText(vantrel.StandardOutput()), "WMI Init Failed\n");
+  }
+
+  const ChildResult report = testing::RunChild(ReportExe());
+  ASSERT_TRUE(report.started);
+  EXPECT_EQ(report.exitCode, 1u);
+  EXPECT_EQ(report.standardOutput, "") << "the report program writes no report for a failed pass";
+  EXPECT_EQ(AsText(report.standardError), "WMI Init Failed\n");
+}
+
+TEST_F(OddMachinesEndToEnd, WithoutTheWmiProviderTheWindowShowsEmptyAndCopiesNothing) {
+  ExpectFailedOpenMachine(L"wbemprox");
+}
+
+// Wine's WMI provider imports DXGI, so without DXGI the WMI connection cannot open either.
+TEST_F(OddMachinesEndToEnd, WithoutDxgiBothProgramsStartAndShowTheFailedOpen) { ExpectFailedOpenMachine(L"dxgi"); }
+
+TEST_F(OddMachinesEndToEnd, DxgiWithoutAFactoryLeavesOnlyTheGraphicsCategoryEmpty) {
+  const MachineView stock = ViewMachine();
+  ASSERT_TRUE(stock.windowShown);
+  ASSERT_EQ(stock.report.exitCode, 0u);
+  ASSERT_EQ(testing::ReportFromCategoryLines(stock.combos.lines), testing::WideOfUtf8(stock.report.standardOutput));
+  ASSERT_FALSE(stock.combos.lines[kVga].empty());
+  ASSERT_NE(stock.combos.lines[kVga][0], L"없음") << "the stock machine must have an adapter to lose";
+
+  const std::wstring systemDxgi = testing::SystemFolder() + L"\\dxgi.dll";
+  const std::string original = FileBytes(systemDxgi);
+  ASSERT_FALSE(original.empty());
+  {
+    testing::ReplacedSystemDll noFactory(L"dxgi.dll", testing::SiblingProgram(L"tests\\no_factory_dxgi\\dxgi.dll"));
+    ASSERT_TRUE(noFactory.Replaced());
+    ProgramsDllRule systemFolderDxgi(L"dxgi", L"native");
+    ASSERT_TRUE(systemFolderDxgi.Set());
+    const MachineView odd = ViewMachine();
+    ASSERT_TRUE(odd.windowShown);
+
+    CategoryLines expected = stock.combos.lines;
+    expected[kVga] = {L"없음"};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(odd.combos.lines[i], expected[i]) << "combo " << i;
+      EXPECT_EQ(odd.combos.selected[i], 0) << "combo " << i;
+    }
+    EXPECT_EQ(odd.windowOutput, stock.windowOutput) << "the same disks, sound devices and optical drives";
+
+    EXPECT_EQ(odd.report.exitCode, 0u);
+    const std::wstring report = testing::WideOfUtf8(odd.report.standardOutput);
+    EXPECT_EQ(report, testing::ReportFromCategoryLines(expected));
+    for (const std::wstring& adapter : stock.combos.lines[kVga]) {
+      EXPECT_EQ(report.find(adapter), std::wstring::npos) << "the report still names " << testing::Utf8Of(adapter);
+    }
+    EXPECT_EQ(odd.report.standardError, stock.report.standardError);
+  }
+  EXPECT_TRUE(FileBytes(systemDxgi) == original) << "the system's dxgi.dll was not put back";
+  EXPECT_FALSE(FileExists(systemDxgi + L".vantrel-original"));
+}
+
+struct Layout {
+  SIZE client{};
+  std::array<SIZE, 3> pictures{};  // banner, copy, homepage
+  SIZE label{};                    // the "Main Board" label
+  SIZE combo{};                    // the closed OS combo
+  SIZE instruction{};              // the first instruction line
+};
+
+SIZE SizeOf(HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+Layout MeasureLayout(HWND window) {
+  Layout layout;
+  RECT client{};
+  GetClientRect(window, &client);
+  layout.client = SIZE{client.right, client.bottom};
+  for (int i = 0; i < 3; ++i)
+    layout.pictures[static_cast<std::size_t>(i)] = SizeOf(GetDlgItem(window, IDC_BANNER_PICTURE + i));
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (testing::WindowText(child) == L"Main Board") layout.label = SizeOf(child);
+  }
+  layout.combo = SizeOf(GetDlgItem(window, IDC_OS_COMBO));
+  layout.instruction = SizeOf(GetDlgItem(window, IDC_INSTRUCTION_COPY));
+  return layout;
+}
+
+double Ratio(LONG high, LONG normal) { return normal > 0 ? static_cast<double>(high) / normal : 0.0; }
+
+void ExpectPicturesAtPixelSize(const Layout& layout) {
+  const SIZE expected[3] = {{318, 195}, {314, 71}, {318, 71}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(layout.pictures[i].cx, expected[i].cx) << "picture " << IDC_BANNER_PICTURE + static_cast<int>(i);
+    EXPECT_EQ(layout.pictures[i].cy, expected[i].cy) << "picture " << IDC_BANNER_PICTURE + static_cast<int>(i);
+  }
+}
+
+// A per-user value as it stands, type and bytes, to tell whether a guard put it back.
+std::string UserValue(const wchar_t* subkey, const wchar_t* name) {
+  DWORD type = REG_NONE, size = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY, &type, nullptr, &size) != ERROR_SUCCESS)
+    return "<none>";
+  std::string bytes(size, '\0');
+  if (RegGetValueW(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY, &type, &bytes[0], &size) != ERROR_SUCCESS)
+    return "<unreadable>";
+  bytes.resize(size);
+  return std::to_string(type) + ":" + bytes;
+}
+
+TEST_F(OddMachinesEndToEnd, AtDoubleResolutionThePicturesKeepTheirPixelsWhileTheDialogGrows) {
+  PhysicalPixels physical;
+  Layout normal;
+  {
+    RunningVantrel vantrel;
+    ASSERT_NE(vantrel.Window(), nullptr);
+    normal = MeasureLayout(vantrel.Window());
+  }
+  ExpectPicturesAtPixelSize(normal);
+  ASSERT_GT(normal.label.cx, 0) << "no Main Board label";
+
+  const std::string stockSetting = UserValue(L"Control Panel\\Desktop", L"LogPixels");
+  Layout high;
+  {
+    // Wine reads the system resolution from the user's desktop settings when a process starts.
+    const DWORD logPixels = 192;
+    testing::ScopedRegistryValue highResolution(L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &logPixels,
+                                                sizeof logPixels);
+    ASSERT_TRUE(highResolution.Set());
+    RunningVantrel vantrel;
+    ASSERT_NE(vantrel.Window(), nullptr);
+    high = MeasureLayout(vantrel.Window());
+    // Twice as large, the dialog is wider than the test display; its left edge, with the
+    // pictures, goes to the screen's so that the kept picture shows them.
+    SetWindowPos(vantrel.Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);
+    RedrawWindow(vantrel.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(500);  // let the program finish painting
+    testing::SaveWindowCapture(vantrel.Window(), L"vantrel-window-192dpi");
+  }
+  EXPECT_EQ(UserValue(L"Control Panel\\Desktop", L"LogPixels"), stockSetting) << "the resolution was not put back";
+
+  ExpectPicturesAtPixelSize(high);
+  struct Grown {
+    const char* what;
+    LONG high, normal;
+  };
+  const Grown doubled[] = {
+      {"client width", high.client.cx, normal.client.cx},
+      {"client height", high.client.cy, normal.client.cy},
+      {"label width", high.label.cx, normal.label.cx},
+      {"label height", high.label.cy, normal.label.cy},
+      {"combo width", high.combo.cx, normal.combo.cx},
+      {"instruction width", high.instruction.cx, normal.instruction.cx},
+      {"instruction height", high.instruction.cy, normal.instruction.cy},
+  };
+  for (const Grown& size : doubled) {
+    EXPECT_NEAR(Ratio(size.high, size.normal), 2.0, 0.25) << size.what << ": " << size.normal << " -> " << size.high;
+  }
+  // A closed combo is its font's height plus a fixed frame, so it grows by less than the font.
+  EXPECT_GT(Ratio(high.combo.cy, normal.combo.cy), 1.3) << normal.combo.cy << " -> " << high.combo.cy;
+}
+
+// A test process killed while its changes stand (a guard never ends) leaves them for the next
+// process to undo: values as they were, created keys gone, the system folder's file back.
+TEST_F(OddMachinesEndToEnd, ChangesOfAKilledRunAreUndoneByTheNextRun) {
+  const wchar_t* const scratch = L"Software\\Vantrel tests\\Scratch\\Nested";
+  const wchar_t* const existing = L"Software\\Vantrel scratch";
+  const wchar_t stockText[] = L"stock";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, existing, L"VantrelScratch", REG_SZ, stockText, sizeof stockText),
+            ERROR_SUCCESS);
+  const std::string stockValue = UserValue(existing, L"VantrelScratch");
+
+  const std::wstring scratchDll = testing::SystemFolder() + L"\\vantrel-scratch.dll";
+  {
+    std::FILE* out = _wfopen(scratchDll.c_str(), L"wb");
+    ASSERT_NE(out, nullptr);
+    std::fputs("original", out);
+    std::fclose(out);
+  }
+  const std::wstring replacement = testing::SiblingProgram(L"tests\\no_factory_dxgi\\dxgi.dll");
+
+  // As in a killed process, the guards never end (and their memory stays: ending them now would
+  // undo the changes a second time).
+  const DWORD changed = 7;
+  auto* newKey = new testing::ScopedRegistryValue(scratch, L"Value", REG_DWORD, &changed, sizeof changed);
+  auto* oldValue = new testing::ScopedRegistryValue(existing, L"VantrelScratch", REG_DWORD, &changed, sizeof changed);
+  auto* dll = new testing::ReplacedSystemDll(L"vantrel-scratch.dll", replacement);
+  EXPECT_TRUE(newKey->Set() && oldValue->Set() && dll->Replaced());
+  EXPECT_EQ(FileBytes(scratchDll), FileBytes(replacement));
+
+  testing::RepairInterruptedChanges();
+
+  EXPECT_EQ(UserValue(existing, L"VantrelScratch"), stockValue);
+  HKEY key = nullptr;
+  const bool keysRemain =
+      RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Vantrel tests", 0, KEY_READ, &key) == ERROR_SUCCESS;
+  if (keysRemain) RegCloseKey(key);
+  EXPECT_FALSE(keysRemain) << "the created keys and the record of changes are gone";
+  EXPECT_EQ(FileBytes(scratchDll), "original");
+  EXPECT_FALSE(FileExists(scratchDll + L".vantrel-original"));
+
+  RegDeleteKeyW(HKEY_CURRENT_USER, existing);
+  DeleteFileW(scratchDll.c_str());
+}
+
+}  // namespace
+}  // namespace vantrel
