@@ -20,6 +20,7 @@
 
 #include "collect/collection_pass.h"
 #include "collect/echo.h"
+#include "fakes/random_machine.h"
 #include "probes/com_ptr.h"
 #include "support/program_under_test.h"
 
@@ -28,29 +29,9 @@ namespace {
 using vantrel::Bstr;
 using vantrel::ComPtr;
 
-struct Statement {
-  const wchar_t* query;
-  std::vector<const wchar_t*> properties;
-};
-
-const Statement kStatements[] = {
-    {L"SELECT Caption FROM Win32_OperatingSystem", {L"Caption"}},
-    {L"SELECT OSArchitecture FROM Win32_OperatingSystem", {L"OSArchitecture"}},
-    {L"SELECT Name FROM Win32_Processor", {L"Name"}},
-    {L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", {L"TotalPhysicalMemory"}},
-    {L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory",
-     {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"}},
-    {L"SELECT Manufacturer FROM Win32_BaseBoard", {L"Manufacturer"}},
-    {L"SELECT Product FROM Win32_BaseBoard", {L"Product"}},
-    {L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
-     {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}},
-    {L"SELECT Name FROM Win32_SoundDevice", {L"Name"}},
-    {L"SELECT Name FROM Win32_CDROMDrive", {L"Name"}},
-};
-
-void RunStatement(IWbemServices* services, const Statement& statement) {
+void RunStatement(IWbemServices* services, vantrel::testing::MachineStatement statement) {
   Bstr language(L"WQL");
-  Bstr query(statement.query);
+  Bstr query(vantrel::testing::StatementText(statement));
   ComPtr<IEnumWbemClassObject> results;
   if (FAILED(services->ExecQuery(language.Get(), query.Get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
                                  nullptr, results.Put()))) {
@@ -60,9 +41,9 @@ void RunStatement(IWbemServices* services, const Statement& statement) {
     ComPtr<IWbemClassObject> object;
     ULONG returned = 0;
     if (FAILED(results->Next(WBEM_INFINITE, 1, object.Put(), &returned)) || returned == 0) break;
-    for (const wchar_t* property : statement.properties) {
+    for (const std::wstring& property : vantrel::testing::StatementProperties(statement)) {
       vantrel::Variant value;
-      object->Get(property, 0, value.Get(), nullptr, nullptr);
+      object->Get(property.c_str(), 0, value.Get(), nullptr, nullptr);
     }
   }
 }
@@ -97,9 +78,11 @@ void PlatformFloor() {
       if (SUCCEEDED(locator->ConnectServer(path.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.Put())) &&
           SUCCEEDED(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                                       RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE))) {
-        for (int i = 0; i < 7; ++i) RunStatement(services.Get(), kStatements[i]);
-        EnumerateAdaptersRaw();
-        for (int i = 7; i < 10; ++i) RunStatement(services.Get(), kStatements[i]);
+        using vantrel::testing::MachineStatement;
+        for (std::size_t i = 0; i < vantrel::testing::kMachineStatementCount; ++i) {
+          if (i == vantrel::testing::kDisksStatement) EnumerateAdaptersRaw();  // between the seventh and eighth
+          RunStatement(services.Get(), static_cast<MachineStatement>(i));
+        }
       }
     }
   }

@@ -31,16 +31,17 @@ std::wstring MergedEnvironment(const std::vector<std::wstring>& extraVariables) 
   return block;
 }
 
-struct DialogSearch {
+struct WindowSearch {
   DWORD processId;
+  const std::function<bool(HWND)>* matches;
   HWND found;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<DialogSearch*>(context);
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && IsWindowVisible(window) && ClassName(window) == L"#32770") {
+  if (owner == search->processId && (*search->matches)(window)) {
     search->found = window;
     return FALSE;
   }
@@ -149,10 +150,14 @@ std::string Utf8Of(const std::wstring& text) {
   return utf8;
 }
 
-HWND FindProcessDialog(DWORD processId) {
-  DialogSearch search{processId, nullptr};
-  EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches) {
+  WindowSearch search{processId, &matches, nullptr};
+  EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND FindProcessDialog(DWORD processId) {
+  return FindProcessWindow(processId, [](HWND window) { return IsWindowVisible(window) && ClassName(window) == L"#32770"; });
 }
 
 std::wstring WindowText(HWND window) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,6 +57,9 @@ std::string Utf8Of(const std::wstring& text);
 
 // Every top-level window of a process that is visible and of the dialog class.
 HWND FindProcessDialog(DWORD processId);
+
+// The first top-level window of a process that `matches` accepts, or null.
+HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches);
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);

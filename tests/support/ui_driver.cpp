@@ -7,26 +7,6 @@
 #include "support/program_under_test.h"
 
 namespace vantrel::testing {
-namespace {
-
-struct WindowSearch {
-  DWORD processId;
-  HWND exclude;
-  HWND found;
-};
-
-BOOL CALLBACK MatchOtherWindow(HWND window, LPARAM context) {
-  auto* search = reinterpret_cast<WindowSearch*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && window != search->exclude && IsWindowVisible(window)) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
 
 bool UnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -101,9 +81,8 @@ ClipboardContent ReadClipboard() {
 HWND WaitForOtherWindow(DWORD processId, HWND exclude, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   do {
-    WindowSearch search{processId, exclude, nullptr};
-    EnumWindows(&MatchOtherWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
+    HWND found = FindProcessWindow(processId, [exclude](HWND window) { return window != exclude && IsWindowVisible(window); });
+    if (found != nullptr) return found;
     Sleep(20);
   } while (GetTickCount64() < deadline);
   return nullptr;

@@ -11,6 +11,7 @@
 #include "probes/wmi_connection.h"
 #include "support/captured_output.h"
 #include "support/modal_run.h"
+#include "support/ui_driver.h"
 #include "window/resource.h"
 
 namespace vantrel {
@@ -20,17 +21,6 @@ using testing::FakeObject;
 using testing::FakeQueryAnswer;
 using testing::FakeValue;
 using Lines = std::vector<std::wstring>;
-
-Lines ComboLines(HWND combo) {
-  Lines lines;
-  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring line(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&line[0]));
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 SIZE BitmapSize(HBITMAP bitmap, WORD* bitsPerPixel) {
   BITMAP info{};
@@ -66,7 +56,7 @@ TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTh
     focus = GetFocus();
     osCombo = GetDlgItem(window, IDC_OS_COMBO);
     for (int id = IDC_OS_COMBO; id <= IDC_ODD_COMBO; ++id) {
-      combos.push_back(ComboLines(GetDlgItem(window, id)));
+      combos.push_back(testing::ComboLines(GetDlgItem(window, id)));
       selections.push_back(SendMessageW(GetDlgItem(window, id), CB_GETCURSEL, 0, 0));
     }
   });
