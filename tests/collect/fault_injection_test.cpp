@@ -4,7 +4,6 @@
 // pass predict from the machine's script. A failing machine prints its seed; set
 // VANTREL_FAULT_SEED to that number to run that machine alone.
 #include <windows.h>
-#include <io.h>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <map>
 #include <random>
 #include <sstream>
@@ -25,6 +23,7 @@
 #include "fakes/fake_wmi.h"
 #include "fakes/random_machine.h"
 #include "probes/wmi_connection.h"
+#include "support/captured_output.h"
 
 namespace vantrel {
 namespace {
@@ -383,40 +382,14 @@ Lines SplitAfter(const std::wstring& text, const std::wstring& ending) {
   return lines;
 }
 
-// Everything the echo stream holds.
-std::string Echoed(std::FILE* echo) {
-  std::fflush(echo);
-  std::rewind(echo);
-  std::string bytes;
-  char buffer[8192];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, echo)) > 0;) bytes.append(buffer, n);
-  return bytes;
-}
-
 class FaultInjection : public ::testing::Test {
  protected:
-  void SetUp() override {
-    echo_ = std::tmpfile();
-    ASSERT_NE(echo_, nullptr);
-    SetEchoStream(echo_);
-    savedCout_ = std::cout.rdbuf(cout_.rdbuf());
-  }
-  void TearDown() override {
-    std::cout.rdbuf(savedCout_);
-    SetEchoStream(nullptr);
-    if (echo_ != nullptr) std::fclose(echo_);
-  }
-
   // Runs the pass over one machine; the differences from the prediction, or nothing.
   std::string RunMachine(const RandomMachine& machine) {
     const Prediction expected = Predict(machine);
     std::ostringstream problems;
 
-    // Start each machine with an empty echo file; the file is kept open for the whole run.
-    std::fflush(echo_);
-    _chsize(_fileno(echo_), 0);
-    std::rewind(echo_);
-    cout_.str(std::string());
+    output_.Clear();
 
     testing::FakeWmi wmi;
     testing::FakeDxgi dxgi;
@@ -432,8 +405,8 @@ class FaultInjection : public ::testing::Test {
 
     const bool complete = RunCollectionPass(categories, report);
 
-    const std::wstring echoed = WideOf(Echoed(echo_));
-    const std::string printed = cout_.str();
+    const std::wstring echoed = WideOf(output_.Echoed());
+    const std::string printed = output_.Cout();
     if (complete != expected.opened) {
       problems << "  returned " << complete << ", expected " << expected.opened << "\n";
     }
@@ -492,9 +465,7 @@ class FaultInjection : public ::testing::Test {
     return problems.str();
   }
 
-  std::FILE* echo_ = nullptr;
-  std::ostringstream cout_;
-  std::streambuf* savedCout_ = nullptr;
+  testing::CapturedOutput output_;
 };
 
 // The machine seed to replay alone, from VANTREL_FAULT_SEED; false when it is not set.
@@ -544,8 +515,7 @@ TEST_F(FaultInjection, TenThousandSeededMachinesKeepTheRulesOfThePass) {
   }
   std::ostringstream summary;
   for (const auto& entry : tally) summary << "  " << entry.first << ": " << entry.second << "\n";
-  std::cout.rdbuf(savedCout_);
-  std::cout << "reached over " << kMachines << " machines:\n" << summary.str();
+  std::printf("reached over %d machines:\n%s", kMachines, summary.str().c_str());  // std::cout is captured
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/captured_output.h"
 
+#include <io.h>
+
 #include <iostream>
 
 #include "collect/echo.h"
@@ -24,6 +26,14 @@ std::string CapturedOutput::Echoed() {
   char buffer[4096];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, echo_)) > 0;) bytes.append(buffer, n);
   return bytes;
+}
+
+void CapturedOutput::Clear() {
+  cout_.str(std::string());
+  if (echo_ == nullptr) return;
+  std::fflush(echo_);
+  _chsize(_fileno(echo_), 0);
+  std::rewind(echo_);
 }
 
 }  // namespace vantrel::testing

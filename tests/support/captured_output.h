@@ -17,6 +17,7 @@ class CapturedOutput {
 
   std::string Echoed();  // the echo stream's bytes so far
   std::string Cout() const { return cout_.str(); }
+  void Clear();          // forgets what was written so far
 
  private:
   std::FILE* echo_;
