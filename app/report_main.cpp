@@ -19,10 +19,8 @@ int main() {
   std::streambuf* const standardOutput = std::cout.rdbuf(std::cerr.rdbuf());
 
   std::array<vantrel::MemoryCategoryList, vantrel::kCategoryCount> lists;
-  vantrel::CategoryLists categories{};
-  for (std::size_t i = 0; i < lists.size(); ++i) categories[i] = &lists[i];
   std::wstring report;
-  const bool complete = vantrel::RunCollectionPass(categories, report);
+  const bool complete = vantrel::RunCollectionPass(lists, report);
 
   std::cout.flush();
   std::cout.rdbuf(standardOutput);

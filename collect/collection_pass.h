@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <type_traits>
 
 #include "collect/category_list.h"
 
@@ -18,5 +19,13 @@ using CategoryLists = std::array<CategoryList*, kCategoryCount>;
 // diagnostic lines. False, with "WMI Init Failed\n" on std::cout and nothing else touched,
 // when the WMI connection cannot be opened.
 bool RunCollectionPass(const CategoryLists& categories, std::wstring& specReport);
+
+// The same over one list object per category, in category order.
+template <class List, class = std::enable_if_t<std::is_base_of_v<CategoryList, List>>>
+bool RunCollectionPass(std::array<List, kCategoryCount>& lists, std::wstring& specReport) {
+  CategoryLists categories{};
+  for (std::size_t i = 0; i < kCategoryCount; ++i) categories[i] = &lists[i];
+  return RunCollectionPass(categories, specReport);
+}
 
 }  // namespace vantrel

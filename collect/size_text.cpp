@@ -34,16 +34,7 @@ double ToDouble(std::uint64_t bytes) {
 // A scaled size as decimal digits, rounded half to even (the default rounding mode). Every
 // scaled count is at most 2^34, so the whole number fits 64 bits exactly.
 std::wstring WholeNumber(double scaled) {
-  std::uint64_t number = static_cast<std::uint64_t>(std::nearbyint(scaled));
-  constexpr int kMostDigits = 20;  // of any 64-bit number
-  wchar_t digits[kMostDigits];
-  wchar_t* const end = digits + kMostDigits;
-  wchar_t* first = end;
-  do {
-    *--first = static_cast<wchar_t>(L'0' + number % 10);
-    number /= 10;
-  } while (number != 0);
-  return std::wstring(first, end);
+  return std::to_wstring(static_cast<std::uint64_t>(std::nearbyint(scaled)));
 }
 
 }  // namespace

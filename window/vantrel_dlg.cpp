@@ -144,9 +144,7 @@ void CVantrelDlg::OnHomepageClicked() {
 }
 
 bool CVantrelDlg::RunCollectionPass() {
-  CategoryLists categories{};
-  for (std::size_t i = 0; i < m_categoryCombos.size(); ++i) categories[i] = &m_categoryCombos[i];
-  return vantrel::RunCollectionPass(categories, m_specReport);
+  return vantrel::RunCollectionPass(m_categoryCombos, m_specReport);
 }
 
 }  // namespace vantrel

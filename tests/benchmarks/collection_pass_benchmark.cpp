@@ -22,11 +22,9 @@ double MedianPassMilliseconds(std::size_t disks, std::size_t longNameUnits, int 
     vantrel::testing::FakeDxgi dxgi;
     vantrel::testing::AnswerManyDisks(wmi, disks, longNameUnits);
     std::array<vantrel::MemoryCategoryList, vantrel::kCategoryCount> lists;
-    vantrel::CategoryLists categories{};
-    for (std::size_t i = 0; i < lists.size(); ++i) categories[i] = &lists[i];
     std::wstring report;
     const auto start = std::chrono::steady_clock::now();
-    vantrel::RunCollectionPass(categories, report);
+    vantrel::RunCollectionPass(lists, report);
     const auto stop = std::chrono::steady_clock::now();
     times.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
   }

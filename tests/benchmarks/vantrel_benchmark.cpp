@@ -91,10 +91,8 @@ void PlatformFloor() {
 
 void CollectionPass() {
   std::array<vantrel::MemoryCategoryList, vantrel::kCategoryCount> lists;
-  vantrel::CategoryLists categories{};
-  for (std::size_t i = 0; i < lists.size(); ++i) categories[i] = &lists[i];
   std::wstring report;
-  vantrel::RunCollectionPass(categories, report);
+  vantrel::RunCollectionPass(lists, report);
 }
 
 double Milliseconds(const std::function<void()>& work) {

@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 
 #include "collect/collection_pass.h"
-#include "collect/echo.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/scripted_machine.h"
+#include "support/captured_output.h"
 
 namespace vantrel {
 namespace {
@@ -20,17 +19,10 @@ TEST(CollectionPassStress, TenThousandDisksWithMegabyteNamesKeepEveryLine) {
   testing::AnswerManyDisks(wmi, kDisks, kMegabyteName);
 
   std::array<MemoryCategoryList, kCategoryCount> lists;
-  CategoryLists categories{};
-  for (std::size_t i = 0; i < kCategoryCount; ++i) categories[i] = &lists[i];
   std::wstring report;
-  std::FILE* echo = std::tmpfile();
-  ASSERT_NE(echo, nullptr);
-  SetEchoStream(echo);
-  const bool complete = RunCollectionPass(categories, report);
-  SetEchoStream(nullptr);
-  std::fseek(echo, 0, SEEK_END);
-  const long echoedBytes = std::ftell(echo);
-  std::fclose(echo);
+  testing::CapturedOutput output;
+  const bool complete = RunCollectionPass(lists, report);
+  const std::size_t echoedBytes = output.Echoed().size();
 
   ASSERT_TRUE(complete);
   const auto& disks = lists[kHdd].Lines();
@@ -39,7 +31,7 @@ TEST(CollectionPassStress, TenThousandDisksWithMegabyteNamesKeepEveryLine) {
   EXPECT_EQ(disks[999].size(), std::wstring(L"Disk 999 :  (466 GB) / SCSI").size() + kMegabyteName);
   EXPECT_EQ(disks.back(), L"Disk 9999 : " + std::wstring(kMegabyteName, L'디') + L" (466 GB) / SCSI");
   EXPECT_NE(report.find(disks[5000] + L"\r\n"), std::wstring::npos);
-  EXPECT_GT(echoedBytes, static_cast<long>(10 * kMegabyteName * 3));  // ten long names, three UTF-8 bytes a unit
+  EXPECT_GT(echoedBytes, 10 * kMegabyteName * 3);  // ten long names, three UTF-8 bytes a unit
   EXPECT_EQ(wmi.OutstandingReferences(), 0);
 }
 

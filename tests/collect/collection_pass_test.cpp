@@ -62,10 +62,6 @@ const wchar_t* const kAdapterALine = kWideSizes ? L"Graphics Adapter A ( 6 GB )"
 
 class CollectionPassTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (std::size_t i = 0; i < kCategoryCount; ++i) categories_[i] = &lists_[i];
-  }
-
   void AnswerWorkedExample() {
     wmi_.Answer(kCaptionQuery, One(L"Caption", L"Windows 10 Pro"));
     wmi_.Answer(kArchitectureQuery, One(L"OSArchitecture", L"64비트"));
@@ -81,7 +77,7 @@ class CollectionPassTest : public ::testing::Test {
     dxgi_.adapters = {{L"Graphics Adapter A", kAdapterAMemory}, {L"Graphics Adapter B", 134217728}};
   }
 
-  bool Run() { return RunCollectionPass(categories_, report_); }
+  bool Run() { return RunCollectionPass(lists_, report_); }
 
   const Lines& LinesOf(Category category) const { return lists_[category].Lines(); }
 
@@ -104,7 +100,6 @@ class CollectionPassTest : public ::testing::Test {
   FakeWmi wmi_;
   FakeDxgi dxgi_;
   std::array<MemoryCategoryList, kCategoryCount> lists_;
-  CategoryLists categories_{};
   std::wstring report_;
   testing::CapturedOutput output_;
 };

@@ -396,14 +396,10 @@ class FaultInjection : public ::testing::Test {
     testing::ScriptMachine(machine, wmi, dxgi);
 
     std::array<MemoryCategoryList, kCategoryCount> lists;
-    CategoryLists categories{};
-    for (std::size_t i = 0; i < kCategoryCount; ++i) {
-      lists[i].Append(kUntouched);
-      categories[i] = &lists[i];
-    }
+    for (MemoryCategoryList& list : lists) list.Append(kUntouched);
     std::wstring report = std::wstring(kUntouched) + L"\r\n";
 
-    const bool complete = RunCollectionPass(categories, report);
+    const bool complete = RunCollectionPass(lists, report);
 
     const std::wstring echoed = WideOf(output_.Echoed());
     const std::string printed = output_.Cout();

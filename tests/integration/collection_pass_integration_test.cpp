@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include "collect/collection_pass.h"
-#include "collect/echo.h"
+#include "support/captured_output.h"
 #include "support/program_under_test.h"
 #include "support/report_lines.h"
 
@@ -23,13 +22,8 @@ struct PassResult {
 
 PassResult RunRealPass() {
   PassResult result;
-  CategoryLists categories{};
-  for (std::size_t i = 0; i < kCategoryCount; ++i) categories[i] = &result.lists[i];
-  std::FILE* echo = std::tmpfile();  // keep the test's own output clean
-  SetEchoStream(echo);
-  result.complete = RunCollectionPass(categories, result.report);
-  SetEchoStream(nullptr);
-  if (echo != nullptr) std::fclose(echo);
+  testing::CapturedOutput quiet;  // keeps the test's own output clean
+  result.complete = RunCollectionPass(result.lists, result.report);
   return result;
 }
 
