@@ -7,11 +7,27 @@ set -eu
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
 . "$here/wine-vars.sh"
 
-# A local display (":N") that is not up gets a virtual one; any other display is taken as given.
+# A local display (":N") whose server is not running gets a virtual one; any other display is
+# taken as given. A server that was killed leaves its lock file and socket behind, so a display
+# counts as up only while the process its lock file names is running.
 display_number=${DISPLAY#:}
-if [ "$display_number" != "$DISPLAY" ] && ! [ -e "/tmp/.X11-unix/X${display_number%%.*}" ]; then
-  setsid Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display_number%%.*}" ] && break; sleep 0.1; done
+display_number=${display_number%%.*}
+x_server_alive() {
+  pid=$(tr -cd 0-9 2>/dev/null < "/tmp/.X$display_number-lock") || return 1
+  # Alive, and not a zombie that no parent has reaped.
+  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null &&
+    ! sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | grep -q '^Z'
+}
+if [ ":$display_number" != "${DISPLAY%%.*}" ]; then
+  :
+elif ! x_server_alive; then
+  rm -f "/tmp/.X$display_number-lock" "/tmp/.X11-unix/X$display_number"
+  setsid Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 100); do
+    x_server_alive && [ -S "/tmp/.X11-unix/X$display_number" ] && break
+    sleep 0.1
+  done
+  x_server_alive || { echo "Xvfb did not start on :$display_number" >&2; exit 1; }
 fi
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
