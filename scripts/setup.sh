@@ -2,7 +2,7 @@
 # Installs on Debian whatever the build and the tests need and is missing. Idempotent.
 set -eu
 packages="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libgl1-mesa-dri
+  wine wine64 wine32:i386 libgl1 libgl1-mesa-dri libgl1:i386 libgl1-mesa-dri:i386
   xvfb xauth fonts-nanum googletest imagemagick zip"
 missing=""
 for p in $packages; do
