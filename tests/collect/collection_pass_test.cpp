@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/platform_log.h"
@@ -217,6 +219,7 @@ TEST_F(CollectionPassTest, ResetsTheListsAndTheReportBeforeFilling) {
 }
 
 struct SuffixCase {
+  const char* name;
   const wchar_t* caption;
   const wchar_t* architecture;
   const wchar_t* line;
@@ -233,14 +236,15 @@ TEST_P(OsSuffixTest, FollowsTheFirstRuleThatApplies) {
 
 INSTANTIATE_TEST_SUITE_P(
     Architectures, OsSuffixTest,
-    ::testing::Values(SuffixCase{L"Windows 10 Pro", L"64비트", L"Windows 10 Pro (64비트)"},
-                      SuffixCase{L"Windows 7", L"64-bit", L"Windows 7 (64비트)"},
-                      SuffixCase{L"Windows 7", L"32-bit", L"Windows 7 (32비트)"},
-                      SuffixCase{L"W", L"32 or 64", L"W (64비트)"},
-                      SuffixCase{L"W", L"ARM", L"W (ARM)"},
-                      SuffixCase{L"W", L"", L"W"},
-                      SuffixCase{L"Caption ", L"64", L"Caption  (64비트)"},
-                      SuffixCase{L"", L"ARM64", L" (64비트)"}));
+    ::testing::Values(SuffixCase{"Korean64", L"Windows 10 Pro", L"64비트", L"Windows 10 Pro (64비트)"},
+                      SuffixCase{"English64", L"Windows 7", L"64-bit", L"Windows 7 (64비트)"},
+                      SuffixCase{"English32", L"Windows 7", L"32-bit", L"Windows 7 (32비트)"},
+                      SuffixCase{"SixtyFourRuleFirst", L"W", L"32 or 64", L"W (64비트)"},
+                      SuffixCase{"Arm", L"W", L"ARM", L"W (ARM)"},
+                      SuffixCase{"NoArchitecture", L"W", L"", L"W"},
+                      SuffixCase{"TrailingSpaceKept", L"Caption ", L"64", L"Caption  (64비트)"},
+                      SuffixCase{"Arm64", L"", L"ARM64", L" (64비트)"}),
+    [](const ::testing::TestParamInfo<SuffixCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CollectionPassTest, OddMemoryAndBoardTextsStayInTheirFields) {
   wmi_.Answer(kTotalMemoryQuery, One(L"TotalPhysicalMemory", L"lots"));
