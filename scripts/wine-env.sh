@@ -18,9 +18,7 @@ x_server_alive() {
   [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null &&
     ! sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | grep -q '^Z'
 }
-if [ ":$display_number" != "${DISPLAY%%.*}" ]; then
-  :
-elif ! x_server_alive; then
+if [ ":$display_number" = "${DISPLAY%%.*}" ] && ! x_server_alive; then
   rm -f "/tmp/.X$display_number-lock" "/tmp/.X11-unix/X$display_number"
   setsid Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
   for _ in $(seq 100); do
