@@ -102,7 +102,7 @@ std::vector<PropertyRow> QueryRows(const std::wstring& query, const std::vector<
 
 std::wstring VariantToText(const VARIANT& value) {
   const VARTYPE type = V_VT(&value);
-  if (type == VT_BSTR && V_BSTR(&value) != nullptr) return TextOf(V_BSTR(&value));
+  if (type == VT_BSTR) return TextOf(V_BSTR(&value));
   if (type == VT_EMPTY || type == VT_NULL) return std::wstring();
 
   // A private copy with any reference resolved, so the caller's value is never touched.

@@ -1,4 +1,4 @@
-// Owns one GDI object (a brush, a font) and deletes it with the owner.
+// Owns one GDI object (a brush, a font, a bitmap) and deletes it with the owner or on Delete.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,7 @@
 #include "window/vantrel_dlg.h"
 
+#include <utility>
+
 #include "window/action_entry_points.h"
 #include "window/clipboard_text.h"
 #include "window/homepage_url.h"
@@ -30,11 +32,6 @@ HFONT CreatePointFont(int pointTenths, const wchar_t* face) {
 
 HBITMAP LoadProgramBitmap(int id) {
   return static_cast<HBITMAP>(LoadImageW(ProgramModule(), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-}
-
-void DeleteBitmap(HBITMAP& bitmap) {
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  bitmap = nullptr;
 }
 
 }  // namespace
@@ -69,11 +66,12 @@ BOOL CVantrelDlg::OnInitDialog() {
 }
 
 void CVantrelDlg::LoadPictures() {
-  m_bannerBitmap = LoadProgramBitmap(IDB_BANNER);
-  m_copyBitmap = LoadProgramBitmap(IDB_COPY_BUTTON);
-  m_homepageBitmap = LoadProgramBitmap(IDB_HOMEPAGE_BUTTON);
-  const std::pair<int, HBITMAP> pictures[] = {
-      {IDC_BANNER_PICTURE, m_bannerBitmap}, {IDC_COPY_PICTURE, m_copyBitmap}, {IDC_HOMEPAGE_PICTURE, m_homepageBitmap}};
+  m_bannerBitmap.Attach(LoadProgramBitmap(IDB_BANNER));
+  m_copyBitmap.Attach(LoadProgramBitmap(IDB_COPY_BUTTON));
+  m_homepageBitmap.Attach(LoadProgramBitmap(IDB_HOMEPAGE_BUTTON));
+  const std::pair<int, HBITMAP> pictures[] = {{IDC_BANNER_PICTURE, m_bannerBitmap.Get()},
+                                              {IDC_COPY_PICTURE, m_copyBitmap.Get()},
+                                              {IDC_HOMEPAGE_PICTURE, m_homepageBitmap.Get()}};
   for (const auto& [controlId, bitmap] : pictures) {
     HWND control = Control(controlId);
     if (control != nullptr && bitmap != nullptr) {
@@ -84,9 +82,9 @@ void CVantrelDlg::LoadPictures() {
 
 void CVantrelDlg::OnDestroy() {
   ModalDialog::OnDestroy();
-  DeleteBitmap(m_bannerBitmap);
-  DeleteBitmap(m_copyBitmap);
-  DeleteBitmap(m_homepageBitmap);
+  m_bannerBitmap.Delete();
+  m_copyBitmap.Delete();
+  m_homepageBitmap.Delete();
 }
 
 // White behind the window and its static controls; the two instruction lines red, drawn with

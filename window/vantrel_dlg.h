@@ -42,9 +42,9 @@ class CVantrelDlg : public ModalDialog {
 
   RegistryKey m_settingsKey;
   std::array<ComboCategoryList, kCategoryCount> m_categoryCombos;
-  HBITMAP m_bannerBitmap = nullptr;
-  HBITMAP m_copyBitmap = nullptr;
-  HBITMAP m_homepageBitmap = nullptr;
+  GdiObject<HBITMAP> m_bannerBitmap;
+  GdiObject<HBITMAP> m_copyBitmap;
+  GdiObject<HBITMAP> m_homepageBitmap;
   GdiObject<HBRUSH> m_whiteBrush;
   GdiObject<HFONT> m_instructionFont;
   std::wstring m_specReport;
