@@ -24,6 +24,7 @@
 #include "fakes/random_machine.h"
 #include "probes/wmi_connection.h"
 #include "support/captured_output.h"
+#include "support/utf8_text.h"
 
 namespace vantrel {
 namespace {
@@ -339,22 +340,7 @@ std::string Printable(const std::wstring& text) {
     }
   }
   if (text.size() > 160) shown += L"... (" + std::to_wstring(text.size()) + L" units)";
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, shown.data(), static_cast<int>(shown.size()), nullptr, 0,
-                                        nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  if (bytes > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, shown.data(), static_cast<int>(shown.size()), &utf8[0], bytes, nullptr,
-                        nullptr);
-  }
-  return "\"" + utf8 + "\"";
-}
-
-std::wstring WideOf(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], units);
-  return wide;
+  return "\"" + testing::Utf8Of(shown) + "\"";
 }
 
 void CompareLines(const char* what, const Lines& expected, const Lines& actual, std::ostringstream& problems) {
@@ -401,7 +387,7 @@ class FaultInjection : public ::testing::Test {
 
     const bool complete = RunCollectionPass(lists, report);
 
-    const std::wstring echoed = WideOf(output_.Echoed());
+    const std::wstring echoed = testing::WideOfUtf8(output_.Echoed());
     const std::string printed = output_.Cout();
     if (complete != expected.opened) {
       problems << "  returned " << complete << ", expected " << expected.opened << "\n";

@@ -11,6 +11,7 @@
 #include "support/program_under_test.h"
 #include "support/report_lines.h"
 #include "support/ui_driver.h"
+#include "support/utf8_text.h"
 #include "window/homepage_url.h"
 #include "window/resource.h"
 

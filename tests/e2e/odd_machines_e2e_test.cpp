@@ -15,6 +15,7 @@
 #include "support/report_lines.h"
 #include "support/screen_capture.h"
 #include "support/ui_driver.h"
+#include "support/utf8_text.h"
 #include "window/resource.h"
 
 namespace vantrel {

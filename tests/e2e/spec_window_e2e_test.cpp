@@ -11,6 +11,7 @@
 #include "support/report_lines.h"
 #include "support/screen_capture.h"
 #include "support/ui_driver.h"
+#include "support/utf8_text.h"
 #include "window/homepage_url.h"
 #include "window/resource.h"
 

@@ -10,6 +10,7 @@
 #include "support/captured_output.h"
 #include "support/program_under_test.h"
 #include "support/report_lines.h"
+#include "support/utf8_text.h"
 
 namespace vantrel {
 namespace {

@@ -142,14 +142,6 @@ ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring
   return result;
 }
 
-std::string Utf8Of(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
-  return utf8;
-}
-
 HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches) {
   WindowSearch search{processId, &matches, nullptr};
   EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));

@@ -53,8 +53,6 @@ struct ChildResult {
 };
 ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring>& extraVariables = {});
 
-std::string Utf8Of(const std::wstring& text);
-
 // Every top-level window of a process that is visible and of the dialog class.
 HWND FindProcessDialog(DWORD processId);
 

@@ -1,7 +1,5 @@
 #include "support/report_lines.h"
 
-#include <windows.h>
-
 namespace vantrel::testing {
 
 std::wstring ReportFromCategoryLines(const CategoryLines& categories) {
@@ -17,14 +15,6 @@ std::wstring ReportFromCategoryLines(const CategoryLines& categories) {
     for (const std::wstring& line : lines) report += line + L"\r\n";
   }
   return report;
-}
-
-std::wstring WideOfUtf8(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], units);
-  return wide;
 }
 
 }  // namespace vantrel::testing

@@ -13,6 +13,4 @@ using CategoryLines = std::array<std::vector<std::wstring>, 8>;
 
 std::wstring ReportFromCategoryLines(const CategoryLines& categories);
 
-std::wstring WideOfUtf8(const std::string& utf8);
-
 }  // namespace vantrel::testing
