@@ -121,7 +121,7 @@ struct WindowStart {
 WindowStart StartVantrel() {
   WindowStart result;
   const auto start = std::chrono::steady_clock::now();
-  vantrel::testing::ProgramUnderTest program(vantrel::testing::SiblingProgram(L"app\\Vantrel.exe"));
+  vantrel::testing::ProgramUnderTest program(vantrel::testing::VantrelExe());
   HWND window = nullptr;
   while (window == nullptr && program.Started() && !program.WaitForExit(0) &&
          std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {

@@ -19,7 +19,6 @@ namespace vantrel {
 namespace {
 
 using testing::ClipboardContent;
-using testing::ProgramUnderTest;
 using testing::ReadClipboard;
 using testing::VisibleChildren;
 using testing::WaitForOtherWindow;
@@ -28,17 +27,13 @@ class ActionsEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!testing::UnderWine()) GTEST_SKIP() << "drives Wine's display and browser setting";
-    program_ = std::make_unique<ProgramUnderTest>(testing::SiblingProgram(L"app\\Vantrel.exe"));
-    window_ = program_->WaitForWindow();
+    vantrel_ = std::make_unique<testing::RunningVantrel>();
+    window_ = vantrel_->Window();
     ASSERT_NE(window_, nullptr);
     SetForegroundWindow(window_);
   }
-  void TearDown() override {
-    if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
-    if (program_) program_->WaitForExit(10000);
-  }
 
-  std::unique_ptr<ProgramUnderTest> program_;
+  std::unique_ptr<testing::RunningVantrel> vantrel_;  // closes the program with the fixture
   HWND window_ = nullptr;
 };
 
@@ -46,7 +41,7 @@ TEST_F(ActionsEndToEnd, CopyPicturePutsTheReportOnTheClipboardAndConfirmsIt) {
   ASSERT_TRUE(testing::PutMarkerOnClipboard(L"marker"));
   ASSERT_TRUE(testing::ClickCentreOf(GetDlgItem(window_, IDC_COPY_PICTURE))) << "another window covers the picture";
 
-  HWND box = WaitForOtherWindow(program_->ProcessId(), window_, 10000);
+  HWND box = WaitForOtherWindow(vantrel_->ProcessId(), window_, 10000);
   ASSERT_NE(box, nullptr) << "no confirmation appeared";
   EXPECT_EQ(GetWindow(box, GW_OWNER), window_) << "the box is modal to the spec window";
   EXPECT_EQ(testing::WindowText(box), L"Vantrel");
@@ -66,7 +61,7 @@ TEST_F(ActionsEndToEnd, CopyPicturePutsTheReportOnTheClipboardAndConfirmsIt) {
   EXPECT_FALSE(IsWindowEnabled(window_)) << "the spec window takes no input while the box is open";
 
   const ClipboardContent clipboard = ReadClipboard();
-  const testing::ChildResult report = testing::RunChild(testing::SiblingProgram(L"app\\VantrelReport.exe"));
+  const testing::ChildResult report = testing::RunChild(testing::VantrelReportExe());
   ASSERT_EQ(report.exitCode, 0u);
   EXPECT_EQ(clipboard.text, testing::WideOfUtf8(report.standardOutput));
   for (UINT format : clipboard.formats) {
@@ -105,7 +100,7 @@ TEST_F(ActionsEndToEnd, HomepagePictureStartsTheBrowserWithTheAddressAndLeavesTh
     std::getline(in, opened);
   }
   EXPECT_EQ(opened, testing::Utf8Of(kHomepageUrl));
-  EXPECT_EQ(WaitForOtherWindow(program_->ProcessId(), window_, 500), nullptr) << "no message is shown";
+  EXPECT_EQ(WaitForOtherWindow(vantrel_->ProcessId(), window_, 500), nullptr) << "no message is shown";
   EXPECT_EQ(ReadClipboard().text, L"marker");
 }
 

@@ -23,12 +23,8 @@ namespace {
 
 using testing::CategoryLines;
 using testing::ChildResult;
-using testing::ProgramUnderTest;
 
 constexpr std::size_t kVga = 4;  // index of the VGA category
-
-std::wstring VantrelExe() { return testing::SiblingProgram(L"app\\Vantrel.exe"); }
-std::wstring ReportExe() { return testing::SiblingProgram(L"app\\VantrelReport.exe"); }
 
 // The bytes a program wrote, read as text: the C runtime keeps a program's standard streams in
 // text mode, where every line feed leaves as CR LF.
@@ -95,30 +91,6 @@ class PhysicalPixels {
   HANDLE previous_ = nullptr;
 };
 
-// Vantrel.exe with its window up; closing it, or the end of the object, ends the program.
-class RunningVantrel {
- public:
-  RunningVantrel() : program_(VantrelExe()), window_(program_.WaitForWindow()) {}
-  RunningVantrel(const RunningVantrel&) = delete;
-  RunningVantrel& operator=(const RunningVantrel&) = delete;
-  ~RunningVantrel() { Close(); }
-
-  HWND Window() const { return window_; }
-  DWORD ProcessId() const { return program_.ProcessId(); }
-
-  // Whether the program ended when its window was closed.
-  bool Close() {
-    if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
-    return program_.WaitForExit(10000);
-  }
-  // Complete only after Close.
-  std::string StandardOutput() { return program_.StandardOutput(); }
-
- private:
-  ProgramUnderTest program_;
-  HWND window_;
-};
-
 struct ComboState {
   CategoryLines lines;
   std::array<LRESULT, 8> selected{};
@@ -145,12 +117,12 @@ struct MachineView {
 MachineView ViewMachine() {
   MachineView view;
   {
-    RunningVantrel vantrel;
+    testing::RunningVantrel vantrel;
     view.windowShown = vantrel.Window() != nullptr;
     if (view.windowShown) view.combos = ReadCombos(vantrel.Window());
     if (vantrel.Close()) view.windowOutput = vantrel.StandardOutput();
   }
-  view.report = testing::RunChild(ReportExe());
+  view.report = testing::RunChild(testing::VantrelReportExe());
   return view;
 }
 
@@ -177,7 +149,7 @@ void ExpectFailedOpenMachine(const std::wstring& missingDll) {
   ProgramsDllRule missing(missingDll, L"");
   ASSERT_TRUE(missing.Set());
   {
-    RunningVantrel vantrel;
+    testing::RunningVantrel vantrel;
     HWND window = vantrel.Window();
     ASSERT_NE(window, nullptr) << "Vantrel.exe showed no window";
     const ComboState combos = ReadCombos(window);
@@ -200,7 +172,7 @@ void ExpectFailedOpenMachine(const std::wstring& missingDll) {
     EXPECT_EQ(AsText(vantrel.StandardOutput()), "WMI Init Failed\n");
   }
 
-  const ChildResult report = testing::RunChild(ReportExe());
+  const ChildResult report = testing::RunChild(testing::VantrelReportExe());
   ASSERT_TRUE(report.started);
   EXPECT_EQ(report.exitCode, 1u);
   EXPECT_EQ(report.standardOutput, "") << "the report program writes no report for a failed pass";
@@ -308,7 +280,7 @@ TEST_F(OddMachinesEndToEnd, AtDoubleResolutionThePicturesKeepTheirPixelsWhileThe
   PhysicalPixels physical;
   Layout normal;
   {
-    RunningVantrel vantrel;
+    testing::RunningVantrel vantrel;
     ASSERT_NE(vantrel.Window(), nullptr);
     normal = MeasureLayout(vantrel.Window());
   }
@@ -323,7 +295,7 @@ TEST_F(OddMachinesEndToEnd, AtDoubleResolutionThePicturesKeepTheirPixelsWhileThe
     testing::ScopedRegistryValue highResolution(L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &logPixels,
                                                 sizeof logPixels);
     ASSERT_TRUE(highResolution.Set());
-    RunningVantrel vantrel;
+    testing::RunningVantrel vantrel;
     ASSERT_NE(vantrel.Window(), nullptr);
     high = MeasureLayout(vantrel.Window());
     // Twice as large, the dialog is wider than the test display; its left edge, with the

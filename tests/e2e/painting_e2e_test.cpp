@@ -35,7 +35,7 @@ bool Inside(const RECT& rect, int x, int y) { return x >= rect.left && x < rect.
 // The bitmap resource of the executable as 0x00RRGGBB pixels, top row first.
 Capture LoadBitmapPixels(int id) {
   Capture pixels;
-  HMODULE module = LoadLibraryExW(testing::SiblingProgram(L"app\\Vantrel.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExW(testing::VantrelExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (module == nullptr) return pixels;
   HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   BITMAP info{};
@@ -63,8 +63,8 @@ Capture LoadBitmapPixels(int id) {
 class PaintingEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    program_ = std::make_unique<testing::ProgramUnderTest>(testing::SiblingProgram(L"app\\Vantrel.exe"));
-    window_ = program_->WaitForWindow();
+    vantrel_ = std::make_unique<testing::RunningVantrel>();
+    window_ = vantrel_->Window();
     ASSERT_NE(window_, nullptr);
     SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -76,11 +76,6 @@ class PaintingEndToEnd : public ::testing::Test {
     }
     ASSERT_GT(capture_.width, 0);
   }
-  void TearDown() override {
-    if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
-    if (program_) program_->WaitForExit(10000);
-  }
-
   struct Control {
     int id;
     RECT rect;
@@ -93,7 +88,7 @@ class PaintingEndToEnd : public ::testing::Test {
     return nullptr;
   }
 
-  std::unique_ptr<testing::ProgramUnderTest> program_;
+  std::unique_ptr<testing::RunningVantrel> vantrel_;  // closes the program with the fixture
   HWND window_ = nullptr;
   Capture capture_;
   std::vector<Control> controls_;

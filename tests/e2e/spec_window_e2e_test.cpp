@@ -20,7 +20,6 @@ namespace {
 
 using testing::ProgramUnderTest;
 
-std::wstring VantrelExe() { return testing::SiblingProgram(L"app\\Vantrel.exe"); }
 
 struct ExpectedControl {
   int id;  // -1: the template's "none"
@@ -75,17 +74,13 @@ RECT ClientRectOf(HWND control, HWND dialog) {
 class SpecWindowEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    program_ = std::make_unique<ProgramUnderTest>(VantrelExe());
-    ASSERT_TRUE(program_->Started());
-    window_ = program_->WaitForWindow();
+    vantrel_ = std::make_unique<testing::RunningVantrel>();
+    ASSERT_TRUE(vantrel_->Program().Started());
+    window_ = vantrel_->Window();
     ASSERT_NE(window_, nullptr) << "Vantrel.exe showed no window";
   }
-  void TearDown() override {
-    if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
-    if (program_) program_->WaitForExit(10000);
-  }
 
-  std::unique_ptr<ProgramUnderTest> program_;
+  std::unique_ptr<testing::RunningVantrel> vantrel_;  // closes the program with the fixture
   HWND window_ = nullptr;
 };
 
@@ -98,7 +93,7 @@ TEST_F(SpecWindowEndToEnd, CaptionNamesTheProgramAndTheHomepage) {
 }
 
 TEST(DialogTemplate, HoldsTheWindowAndEveryControlExactly) {
-  testing::ShippedTemplate shipped(VantrelExe(), IDD_VANTREL_DIALOG);
+  testing::ShippedTemplate shipped(testing::VantrelExe(), IDD_VANTREL_DIALOG);
   ASSERT_TRUE(shipped.Ready());
   const testing::DialogTemplate& dialog = shipped.Fields();
   EXPECT_EQ(dialog.style, 0x90C800C0u);
@@ -135,7 +130,7 @@ TEST(DialogTemplate, HoldsTheWindowAndEveryControlExactly) {
 }
 
 TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
-  testing::ShippedTemplate shipped(VantrelExe(), IDD_VANTREL_DIALOG);
+  testing::ShippedTemplate shipped(testing::VantrelExe(), IDD_VANTREL_DIALOG);
   ASSERT_TRUE(shipped.Ready());
 
   std::vector<HWND> children;
@@ -182,7 +177,7 @@ TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
     combos[static_cast<std::size_t>(i)] = testing::ComboLines(combo);
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0) << "combo " << i;
   }
-  const testing::ChildResult report = testing::RunChild(testing::SiblingProgram(L"app\\VantrelReport.exe"));
+  const testing::ChildResult report = testing::RunChild(testing::VantrelReportExe());
   ASSERT_EQ(report.exitCode, 0u);
   EXPECT_EQ(testing::ReportFromCategoryLines(combos), testing::WideOfUtf8(report.standardOutput));
   testing::SaveWindowCapture(window_, L"spec-window");
@@ -190,7 +185,7 @@ TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
 
 TEST_F(SpecWindowEndToEnd, EchoesTheDiagnosticLinesOnStandardOutput) {
   PostMessageW(window_, WM_CLOSE, 0, 0);
-  const std::string output = program_->StandardOutput();
+  const std::string output = vantrel_->StandardOutput();
   EXPECT_NE(output.find("ODD: "), std::string::npos);
   EXPECT_NE(output.find("Disk: "), std::string::npos);
 }
@@ -203,13 +198,13 @@ void ExpectClosesTheProgram(ProgramUnderTest& program, HWND window, UINT message
   EXPECT_EQ(exitCode, 0u);
 }
 
-TEST_F(SpecWindowEndToEnd, EnterEndsTheProgram) { ExpectClosesTheProgram(*program_, window_, WM_KEYDOWN, VK_RETURN); }
-TEST_F(SpecWindowEndToEnd, EscEndsTheProgram) { ExpectClosesTheProgram(*program_, window_, WM_KEYDOWN, VK_ESCAPE); }
-TEST_F(SpecWindowEndToEnd, CloseBoxEndsTheProgram) { ExpectClosesTheProgram(*program_, window_, WM_CLOSE, 0); }
+TEST_F(SpecWindowEndToEnd, EnterEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_KEYDOWN, VK_RETURN); }
+TEST_F(SpecWindowEndToEnd, EscEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_KEYDOWN, VK_ESCAPE); }
+TEST_F(SpecWindowEndToEnd, CloseBoxEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_CLOSE, 0); }
 
 TEST_F(SpecWindowEndToEnd, LeavesTheSettingsKeyEmptyInItsOwnRegistryView) {
   PostMessageW(window_, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(program_->WaitForExit(10000));
+  ASSERT_TRUE(vantrel_->Program().WaitForExit(10000));
   HKEY key = nullptr;  // this test program has the same bitness, so the same registry view
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern", 0, KEY_READ, &key), ERROR_SUCCESS);
   DWORD values = 99, subkeys = 99;
@@ -230,7 +225,7 @@ std::wstring VersionString(const std::vector<unsigned char>& data, const wchar_t
 }
 
 TEST(VersionRecord, CarriesTheProgramsVersionAndNames) {
-  const std::wstring exe = VantrelExe();
+  const std::wstring exe = testing::VantrelExe();
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
   ASSERT_GT(size, 0u);

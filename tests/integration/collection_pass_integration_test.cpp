@@ -56,7 +56,7 @@ TEST(CollectionPassIntegration, ReportProgramPrintsThePassReportAsUtf8) {
   const PassResult pass = RunRealPass();
   ASSERT_TRUE(pass.complete);
 
-  const testing::ChildResult child = testing::RunChild(testing::SiblingProgram(L"app\\VantrelReport.exe"));
+  const testing::ChildResult child = testing::RunChild(testing::VantrelReportExe());
   ASSERT_TRUE(child.started);
   EXPECT_EQ(child.exitCode, 0u);
   EXPECT_EQ(child.standardOutput, testing::Utf8Of(pass.report));

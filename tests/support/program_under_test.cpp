@@ -59,6 +59,10 @@ std::wstring SiblingProgram(const std::wstring& relativePath) {
   return folder + relativePath;
 }
 
+std::wstring VantrelExe() { return SiblingProgram(L"app\\Vantrel.exe"); }
+
+std::wstring VantrelReportExe() { return SiblingProgram(L"app\\VantrelReport.exe"); }
+
 ProgramUnderTest::ProgramUnderTest(const std::wstring& program, const std::vector<std::wstring>& extraVariables) {
   // Wine starts its desktop process from the first program that needs the desktop, and that
   // process inherits the program's standard handles. Started from the program under test, it
@@ -162,6 +166,13 @@ std::wstring ClassName(HWND window) {
   wchar_t name[256];
   const int length = GetClassNameW(window, name, 256);
   return std::wstring(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+RunningVantrel::RunningVantrel() : program_(VantrelExe()), window_(program_.WaitForWindow()) {}
+
+bool RunningVantrel::Close() {
+  if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
+  return program_.WaitForExit(10000);
 }
 
 }  // namespace vantrel::testing

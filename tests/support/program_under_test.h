@@ -14,6 +14,10 @@ namespace vantrel::testing {
 // A program of the build tree, named relative to the folder above the test program's own.
 std::wstring SiblingProgram(const std::wstring& relativePath);
 
+// The two programs under test.
+std::wstring VantrelExe();
+std::wstring VantrelReportExe();
+
 class ProgramUnderTest {
  public:
   // Starts the program with its standard output and error on pipes and the test's environment,
@@ -42,6 +46,28 @@ class ProgramUnderTest {
   std::string error_;
   std::thread outputReader_;
   std::thread errorReader_;
+};
+
+// Vantrel.exe with its window up; closing it, or the end of the object, ends the program.
+class RunningVantrel {
+ public:
+  RunningVantrel();
+  RunningVantrel(const RunningVantrel&) = delete;
+  RunningVantrel& operator=(const RunningVantrel&) = delete;
+  ~RunningVantrel() { Close(); }
+
+  HWND Window() const { return window_; }  // null when no window came
+  DWORD ProcessId() const { return program_.ProcessId(); }
+  ProgramUnderTest& Program() { return program_; }
+
+  // Whether the program ended when its window was closed.
+  bool Close();
+  // Complete only after Close.
+  std::string StandardOutput() { return program_.StandardOutput(); }
+
+ private:
+  ProgramUnderTest program_;
+  HWND window_;
 };
 
 // Runs a program to its end and returns what it wrote and its exit code.
