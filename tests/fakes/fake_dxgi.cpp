@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "fakes/fake_com.h"
 #include "fakes/platform_log.h"
 
 namespace vantrel::testing {
@@ -15,23 +16,11 @@ namespace {
 
 FakeDxgi* g_active = nullptr;
 
-// AddRef and Release for one fake object; a Release with nothing to give back is a fault of
-// the code under test, not of the fake.
-class ReferenceCount {
- public:
-  ULONG Add() { return static_cast<ULONG>(++count_); }
-  ULONG Remove(const char* what) {
-    if (count_ == 0) {
-      ADD_FAILURE() << what << " released more often than it was handed out";
-      return 0;
-    }
-    return static_cast<ULONG>(--count_);
-  }
-  LONG Count() const { return count_; }
-
- private:
-  LONG count_ = 0;
-};
+// A Release with nothing to give back is a fault of the code under test, not of the fake.
+ULONG Released(ReferenceCount& references, const char* what) {
+  if (references.Count() == 0) ADD_FAILURE() << what << " released more often than it was handed out";
+  return references.Remove();
+}
 
 constexpr UINT kFakeVendorId = 0x12345678;
 constexpr UINT kFakeDeviceId = 0x9ABCDEF0;
@@ -49,18 +38,10 @@ class FakeDxgiFactory final : public IDXGIFactory1 {
   LONG References() const { return references_.Count(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, __uuidof(IUnknown)) && !IsEqualIID(iid, __uuidof(IDXGIObject)) &&
-        !IsEqualIID(iid, __uuidof(IDXGIFactory)) && !IsEqualIID(iid, __uuidof(IDXGIFactory1))) {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    *object = static_cast<IDXGIFactory1*>(this);
-    return S_OK;
+    return QueryFakeInterface<IDXGIFactory1, IDXGIObject, IDXGIFactory>(this, iid, object);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
-  ULONG STDMETHODCALLTYPE Release() override { return references_.Remove("the DXGI factory"); }
+  ULONG STDMETHODCALLTYPE Release() override { return Released(references_, "the DXGI factory"); }
 
   HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override {
@@ -97,18 +78,10 @@ class FakeDxgiAdapter final : public IDXGIAdapter1 {
   LONG References() const { return references_.Count(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, __uuidof(IUnknown)) && !IsEqualIID(iid, __uuidof(IDXGIObject)) &&
-        !IsEqualIID(iid, __uuidof(IDXGIAdapter)) && !IsEqualIID(iid, __uuidof(IDXGIAdapter1))) {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    *object = static_cast<IDXGIAdapter1*>(this);
-    return S_OK;
+    return QueryFakeInterface<IDXGIAdapter1, IDXGIObject, IDXGIAdapter>(this, iid, object);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
-  ULONG STDMETHODCALLTYPE Release() override { return references_.Remove("a DXGI adapter"); }
+  ULONG STDMETHODCALLTYPE Release() override { return Released(references_, "a DXGI adapter"); }
 
   HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override {

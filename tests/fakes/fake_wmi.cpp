@@ -6,6 +6,7 @@
 
 #include <new>
 
+#include "fakes/fake_com.h"
 #include "fakes/platform_log.h"
 #include "probes/wmi_connection.h"
 
@@ -111,40 +112,22 @@ class FakeComObject {
   FakeComObject& operator=(const FakeComObject&) = delete;
   virtual ~FakeComObject() = default;
 
-  LONG References() const { return references_; }
-  LONG ExcessReleases() const { return excessReleases_; }
+  LONG References() const { return references_.Count(); }
+  LONG ExcessReleases() const { return references_.Excess(); }
 
  protected:
-  ULONG Acquire() { return static_cast<ULONG>(++references_); }
+  ULONG Acquire() { return references_.Add(); }
 
-  // The count never goes below zero: a Release too many is recorded, not obeyed.
   ULONG Drop() {
     owner_.calls.push_back(std::wstring(L"Release ") + kind_);
-    if (references_ == 0) {
-      ++excessReleases_;
-      return 0;
-    }
-    return static_cast<ULONG>(--references_);
-  }
-
-  template <class Interface>
-  HRESULT Query(Interface* self, REFIID iid, void** out) {
-    if (out == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(Interface))) {
-      *out = self;
-      Acquire();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+    return references_.Remove();
   }
 
   FakeWmi& owner_;
 
  private:
   const wchar_t* kind_;
-  LONG references_ = 0;
-  LONG excessReleases_ = 0;
+  ReferenceCount references_;
 };
 
 // Stands in for an object reference inside a property value.
@@ -153,7 +136,7 @@ class FakeValueObject final : public IUnknown, public FakeComObject {
   explicit FakeValueObject(FakeWmi& owner) : FakeComObject(owner, L"value") {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return Query(static_cast<IUnknown*>(this), iid, out);
+    return QueryFakeInterface<IUnknown>(this, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
   ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
@@ -165,7 +148,7 @@ class FakeClassObject final : public IWbemClassObject, public FakeComObject {
       : FakeComObject(owner, L"object"), properties_(std::move(properties)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return Query(static_cast<IWbemClassObject*>(this), iid, out);
+    return QueryFakeInterface<IWbemClassObject>(this, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
   ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
@@ -241,7 +224,7 @@ class FakeEnumerator final : public IEnumWbemClassObject, public FakeComObject {
       : FakeComObject(owner, L"enumerator"), answer_(std::move(answer)) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return Query(static_cast<IEnumWbemClassObject*>(this), iid, out);
+    return QueryFakeInterface<IEnumWbemClassObject>(this, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
   ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
@@ -283,7 +266,7 @@ class FakeServices final : public IWbemServices, public FakeComObject {
   explicit FakeServices(FakeWmi& owner) : FakeComObject(owner, L"services") {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return Query(static_cast<IWbemServices*>(this), iid, out);
+    return QueryFakeInterface<IWbemServices>(this, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
   ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
@@ -386,7 +369,7 @@ class FakeLocator final : public IWbemLocator, public FakeComObject {
   explicit FakeLocator(FakeWmi& owner) : FakeComObject(owner, L"locator") {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return Query(static_cast<IWbemLocator*>(this), iid, out);
+    return QueryFakeInterface<IWbemLocator>(this, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
   ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
