@@ -34,36 +34,29 @@ BSTR CountedBstr(const std::wstring& text) {
   return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
+// The text of a string value holding text (which the value then owns).
+std::wstring TextOfString(BSTR text) {
+  Variant value;
+  V_VT(value.Get()) = VT_BSTR;
+  V_BSTR(value.Get()) = text;
+  return VariantToText(value.Ref());
+}
+
+// The text of a value that fill gives its type and contents.
+template <class Fill>
+std::wstring TextOfValue(Fill fill) {
+  Variant value;
+  fill(*value.Get());
+  return VariantToText(value.Ref());
+}
+
 TEST(VariantToText, StringsAreTakenUpToTheirFirstNul) {
-  Variant plain;
-  V_VT(plain.Get()) = VT_BSTR;
-  V_BSTR(plain.Get()) = SysAllocString(L"Intel(R) Core(TM) i7");
-  EXPECT_EQ(VariantToText(plain.Ref()), L"Intel(R) Core(TM) i7");
-
-  Variant korean;
-  V_VT(korean.Get()) = VT_BSTR;
-  V_BSTR(korean.Get()) = SysAllocString(L"\uC0BC\uC131 SSD");
-  EXPECT_EQ(VariantToText(korean.Ref()), L"\uC0BC\uC131 SSD");
-
-  Variant embedded;
-  V_VT(embedded.Get()) = VT_BSTR;
-  V_BSTR(embedded.Get()) = CountedBstr(std::wstring(L"before\0after", 12));
-  EXPECT_EQ(VariantToText(embedded.Ref()), L"before");
-
-  Variant leadingNul;
-  V_VT(leadingNul.Get()) = VT_BSTR;
-  V_BSTR(leadingNul.Get()) = CountedBstr(std::wstring(L"\0x", 2));
-  EXPECT_EQ(VariantToText(leadingNul.Ref()), L"");
-
-  Variant empty;
-  V_VT(empty.Get()) = VT_BSTR;
-  V_BSTR(empty.Get()) = SysAllocString(L"");
-  EXPECT_EQ(VariantToText(empty.Ref()), L"");
-
-  Variant nullString;
-  V_VT(nullString.Get()) = VT_BSTR;
-  V_BSTR(nullString.Get()) = nullptr;
-  EXPECT_EQ(VariantToText(nullString.Ref()), L"");
+  EXPECT_EQ(TextOfString(SysAllocString(L"Intel(R) Core(TM) i7")), L"Intel(R) Core(TM) i7");
+  EXPECT_EQ(TextOfString(SysAllocString(L"\uC0BC\uC131 SSD")), L"\uC0BC\uC131 SSD");
+  EXPECT_EQ(TextOfString(CountedBstr(std::wstring(L"before\0after", 12))), L"before");
+  EXPECT_EQ(TextOfString(CountedBstr(std::wstring(L"\0x", 2))), L"");
+  EXPECT_EQ(TextOfString(SysAllocString(L"")), L"");
+  EXPECT_EQ(TextOfString(nullptr), L"");
 }
 
 TEST(VariantToText, EmptyAndNullAreEmptyText) {
@@ -75,49 +68,20 @@ TEST(VariantToText, EmptyAndNullAreEmptyText) {
 }
 
 TEST(VariantToText, IntegersArePlainDecimalDigits) {
-  Variant speed;
-  V_VT(speed.Get()) = VT_I4;
-  V_I4(speed.Get()) = 3200;
-  EXPECT_EQ(VariantToText(speed.Ref()), L"3200");
-
-  Variant negative;
-  V_VT(negative.Get()) = VT_I4;
-  V_I4(negative.Get()) = -5;
-  EXPECT_EQ(VariantToText(negative.Ref()), L"-5");
-
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_I4; V_I4(&v) = 3200; }), L"3200");
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_I4; V_I4(&v) = -5; }), L"-5");
   // No digit grouping, whatever the locale.
-  Variant large;
-  V_VT(large.Get()) = VT_I4;
-  V_I4(large.Get()) = 2147483647;
-  EXPECT_EQ(VariantToText(large.Ref()), L"2147483647");
-
-  Variant smallest;
-  V_VT(smallest.Get()) = VT_I4;
-  V_I4(smallest.Get()) = -2147483647 - 1;
-  EXPECT_EQ(VariantToText(smallest.Ref()), L"-2147483648");
-
-  Variant widest;
-  V_VT(widest.Get()) = VT_UI8;
-  V_UI8(widest.Get()) = 18446744073709551615ull;
-  EXPECT_EQ(VariantToText(widest.Ref()), L"18446744073709551615");
-
-  Variant byte;
-  V_VT(byte.Get()) = VT_UI1;
-  V_UI1(byte.Get()) = 255;
-  EXPECT_EQ(VariantToText(byte.Ref()), L"255");
-
-  Variant index;
-  V_VT(index.Get()) = VT_UI4;
-  V_UI4(index.Get()) = 0;
-  EXPECT_EQ(VariantToText(index.Ref()), L"0");
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_I4; V_I4(&v) = 2147483647; }), L"2147483647");
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_I4; V_I4(&v) = -2147483647 - 1; }), L"-2147483648");
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_UI8; V_UI8(&v) = 18446744073709551615ull; }),
+            L"18446744073709551615");
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_UI1; V_UI1(&v) = 255; }), L"255");
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_UI4; V_UI4(&v) = 0; }), L"0");
 }
 
 TEST(VariantToText, ABooleanBecomesNonEmptyText) {
   // Its wording follows the platform's locale; only that some text comes is certain.
-  Variant truth;
-  V_VT(truth.Get()) = VT_BOOL;
-  V_BOOL(truth.Get()) = VARIANT_TRUE;
-  EXPECT_FALSE(VariantToText(truth.Ref()).empty());
+  EXPECT_FALSE(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_BOOL; V_BOOL(&v) = VARIANT_TRUE; }).empty());
 }
 
 TEST(VariantToText, ByReferenceValuesAreReadThroughAndLeftAlone) {
@@ -193,10 +157,7 @@ TEST(VariantToText, AnObjectReferenceGivesEmptyTextAndIsGivenBack) {
 
 TEST(VariantToText, AValueOfNoConvertibleKindGivesEmptyText) {
   // An error code has no text form: the conversion fails.
-  Variant error;
-  V_VT(error.Get()) = VT_ERROR;
-  V_ERROR(error.Get()) = DISP_E_PARAMNOTFOUND;
-  EXPECT_EQ(VariantToText(error.Ref()), L"");
+  EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_ERROR; V_ERROR(&v) = DISP_E_PARAMNOTFOUND; }), L"");
 }
 
 }  // namespace
