@@ -16,12 +16,6 @@ namespace {
 
 FakeDxgi* g_active = nullptr;
 
-// A Release with nothing to give back is a fault of the code under test, not of the fake.
-ULONG Released(ReferenceCount& references, const char* what) {
-  if (references.Count() == 0) ADD_FAILURE() << what << " released more often than it was handed out";
-  return references.Remove();
-}
-
 constexpr UINT kFakeVendorId = 0x12345678;
 constexpr UINT kFakeDeviceId = 0x9ABCDEF0;
 constexpr UINT kFakeSubSysId = 0x0F1E2D3C;
@@ -31,17 +25,24 @@ constexpr SIZE_T kFakeSharedSystemMemory = 0x22222222;
 
 }  // namespace
 
-class FakeDxgiFactory final : public IDXGIFactory1 {
+// A counted fake that implements Interface, the last of the DXGI interfaces Bases lead to: IUnknown
+// and IDXGIObject answered once for both fakes. A Release with nothing to give back is a fault of
+// the code under test, not of the fake.
+template <class Interface, class... Bases>
+class FakeDxgiObject : public Interface {
  public:
-  explicit FakeDxgiFactory(FakeDxgi& owner) : owner_(owner) {}
+  explicit FakeDxgiObject(const char* what) : what_(what) {}
 
   LONG References() const { return references_.Count(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    return QueryFakeInterface<IDXGIFactory1, IDXGIObject, IDXGIFactory>(this, iid, object);
+    return QueryFakeInterface<Interface, IDXGIObject, Bases...>(this, iid, object);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Released(references_, "the DXGI factory"); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (references_.Count() == 0) ADD_FAILURE() << what_ << " released more often than it was handed out";
+    return references_.Remove();
+  }
 
   HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override {
@@ -49,6 +50,15 @@ class FakeDxgiFactory final : public IDXGIFactory1 {
   }
   HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+
+ private:
+  const char* what_;
+  ReferenceCount references_;
+};
+
+class FakeDxgiFactory final : public FakeDxgiObject<IDXGIFactory1, IDXGIFactory> {
+ public:
+  explicit FakeDxgiFactory(FakeDxgi& owner) : FakeDxgiObject("the DXGI factory"), owner_(owner) {}
 
   HRESULT STDMETHODCALLTYPE EnumAdapters(UINT, IDXGIAdapter**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE MakeWindowAssociation(HWND, UINT) override { return E_NOTIMPL; }
@@ -68,27 +78,11 @@ class FakeDxgiFactory final : public IDXGIFactory1 {
 
  private:
   FakeDxgi& owner_;
-  ReferenceCount references_;
 };
 
-class FakeDxgiAdapter final : public IDXGIAdapter1 {
+class FakeDxgiAdapter final : public FakeDxgiObject<IDXGIAdapter1, IDXGIAdapter> {
  public:
-  explicit FakeDxgiAdapter(const FakeAdapter& data) : data_(data) {}
-
-  LONG References() const { return references_.Count(); }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    return QueryFakeInterface<IDXGIAdapter1, IDXGIObject, IDXGIAdapter>(this, iid, object);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return references_.Add(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Released(references_, "a DXGI adapter"); }
-
-  HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+  explicit FakeDxgiAdapter(const FakeAdapter& data) : FakeDxgiObject("a DXGI adapter"), data_(data) {}
 
   HRESULT STDMETHODCALLTYPE EnumOutputs(UINT, IDXGIOutput**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetDesc(DXGI_ADAPTER_DESC*) override { return E_NOTIMPL; }
@@ -130,7 +124,6 @@ class FakeDxgiAdapter final : public IDXGIAdapter1 {
 
  private:
   FakeAdapter data_;
-  ReferenceCount references_;
 };
 
 FakeDxgi::FakeDxgi()

@@ -130,28 +130,29 @@ class FakeComObject {
   ReferenceCount references_;
 };
 
-// Stands in for an object reference inside a property value.
-class FakeValueObject final : public IUnknown, public FakeComObject {
+// A counted fake that implements one WMI interface: IUnknown's three methods, the rest its own.
+template <class Interface>
+class FakeWmiObject : public Interface, public FakeComObject {
  public:
-  explicit FakeValueObject(FakeWmi& owner) : FakeComObject(owner, L"value") {}
+  using FakeComObject::FakeComObject;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return QueryFakeInterface<IUnknown>(this, iid, out);
+    return QueryFakeInterface<Interface>(this, iid, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
   ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
 };
 
-class FakeClassObject final : public IWbemClassObject, public FakeComObject {
+// Stands in for an object reference inside a property value.
+class FakeValueObject final : public FakeWmiObject<IUnknown> {
+ public:
+  explicit FakeValueObject(FakeWmi& owner) : FakeWmiObject(owner, L"value") {}
+};
+
+class FakeClassObject final : public FakeWmiObject<IWbemClassObject> {
  public:
   FakeClassObject(FakeWmi& owner, FakeObject properties)
-      : FakeComObject(owner, L"object"), properties_(std::move(properties)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return QueryFakeInterface<IWbemClassObject>(this, iid, out);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+      : FakeWmiObject(owner, L"object"), properties_(std::move(properties)) {}
 
   HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG flags, VARIANT* value, CIMTYPE* type,
                                 LONG* flavour) override {
@@ -218,16 +219,10 @@ class FakeClassObject final : public IWbemClassObject, public FakeComObject {
   const FakeObject properties_;
 };
 
-class FakeEnumerator final : public IEnumWbemClassObject, public FakeComObject {
+class FakeEnumerator final : public FakeWmiObject<IEnumWbemClassObject> {
  public:
   FakeEnumerator(FakeWmi& owner, FakeQueryAnswer answer)
-      : FakeComObject(owner, L"enumerator"), answer_(std::move(answer)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return QueryFakeInterface<IEnumWbemClassObject>(this, iid, out);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
+      : FakeWmiObject(owner, L"enumerator"), answer_(std::move(answer)) {}
 
   HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects,
                                  ULONG* returned) override {
@@ -261,16 +256,9 @@ class FakeEnumerator final : public IEnumWbemClassObject, public FakeComObject {
   size_t position_ = 0;
 };
 
-class FakeServices final : public IWbemServices, public FakeComObject {
+class FakeServices final : public FakeWmiObject<IWbemServices> {
  public:
-  explicit FakeServices(FakeWmi& owner) : FakeComObject(owner, L"services") {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return QueryFakeInterface<IWbemServices>(this, iid, out);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
-  ULONG Give() { return Acquire(); }
+  explicit FakeServices(FakeWmi& owner) : FakeWmiObject(owner, L"services") {}
 
   HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR language, const BSTR query, LONG flags,
                                       IWbemContext* context, IEnumWbemClassObject** enumerator) override {
@@ -364,16 +352,9 @@ class FakeServices final : public IWbemServices, public FakeComObject {
   }
 };
 
-class FakeLocator final : public IWbemLocator, public FakeComObject {
+class FakeLocator final : public FakeWmiObject<IWbemLocator> {
  public:
-  explicit FakeLocator(FakeWmi& owner) : FakeComObject(owner, L"locator") {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    return QueryFakeInterface<IWbemLocator>(this, iid, out);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Acquire(); }
-  ULONG STDMETHODCALLTYPE Release() override { return Drop(); }
-  ULONG Give() { return Acquire(); }
+  explicit FakeLocator(FakeWmi& owner) : FakeWmiObject(owner, L"locator") {}
 
   HRESULT STDMETHODCALLTYPE ConnectServer(const BSTR resource, const BSTR user, const BSTR password,
                                           const BSTR locale, LONG securityFlags, const BSTR authority,
@@ -385,7 +366,7 @@ class FakeLocator final : public IWbemLocator, public FakeComObject {
     *services = nullptr;
     if (FAILED(owner_.connectServerResult)) return owner_.connectServerResult;
     if (owner_.giveServices) {
-      owner_.services_->Give();
+      owner_.services_->AddRef();
       *services = owner_.services_;
     }
     return owner_.connectServerResult;
@@ -507,7 +488,7 @@ HRESULT WINAPI FakeWmi::CoCreateInstanceFake(REFCLSID clsid, LPUNKNOWN outer, DW
   if (FAILED(fake.coCreateInstanceResult)) return fake.coCreateInstanceResult;
   if (fake.giveLocator) {
     if (!IsEqualIID(iid, __uuidof(IWbemLocator))) return E_NOINTERFACE;
-    fake.locator_->Give();
+    fake.locator_->AddRef();
     *object = static_cast<IWbemLocator*>(fake.locator_);
   }
   return fake.coCreateInstanceResult;
