@@ -1,5 +1,10 @@
 // Owning holders for COM interface pointers, BSTRs and VARIANTs, so that every early
 // return releases what a probe obtained.
+//
+// Out parameters follow COM's rule, in every call the program makes: a call that succeeds hands
+// over what it put in the out parameter (a reference to release, or null); a call that fails
+// hands over nothing, whatever it left there, so that is forgotten, never released or cleared.
+// Put() empties the holder before the call; Receive(result) applies the rule after it.
 #pragma once
 
 #include <windows.h>
@@ -40,6 +45,13 @@ class ComPtr {
 
   T* Detach() { return std::exchange(pointer_, nullptr); }
 
+  // After the call that filled Put(): keeps what a successful call handed over and forgets what
+  // a failed one left. True when a reference is held.
+  bool Receive(HRESULT result) {
+    if (FAILED(result)) pointer_ = nullptr;
+    return pointer_ != nullptr;
+  }
+
   void Reset() {
     if (T* old = std::exchange(pointer_, nullptr)) old->Release();
   }
@@ -72,7 +84,13 @@ class Variant {
   Variant& operator=(const Variant&) = delete;
   ~Variant() { VariantClear(&value_); }
 
+  // For an out parameter: the holder must be empty (as constructed).
   VARIANT* Get() { return &value_; }
+  // After the call that filled Get(): false, with the value forgotten, when the call failed.
+  bool Receive(HRESULT result) {
+    if (FAILED(result)) VariantInit(&value_);
+    return SUCCEEDED(result);
+  }
   const VARIANT& Ref() const { return value_; }
 
  private:

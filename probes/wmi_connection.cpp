@@ -45,7 +45,7 @@ bool OpenWmiConnection() {
 
   const HRESULT created = com.coCreateInstance(__uuidof(WbemLocator), nullptr, CLSCTX_INPROC_SERVER,
                                                __uuidof(IWbemLocator), connection.locator.PutVoid());
-  if (FAILED(created) || !connection.locator) return false;
+  if (!connection.locator.Receive(created)) return false;
 
   HRESULT connected;
   {
@@ -53,9 +53,7 @@ bool OpenWmiConnection() {
     connected = connection.locator->ConnectServer(resource.Get(), nullptr, nullptr, nullptr, 0, nullptr,
                                                   nullptr, connection.services.Put());
   }
-  if (FAILED(connected)) return false;
-
-  if (!connection.services) return false;
+  if (!connection.services.Receive(connected)) return false;
   const HRESULT blanket =
       com.coSetProxyBlanket(connection.services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                             RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);

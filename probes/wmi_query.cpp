@@ -29,7 +29,7 @@ ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query) {
         services->ExecQuery(language.Get(), statement.Get(),
                             WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, enumerator.Put());
   }
-  if (FAILED(executed)) enumerator.Reset();
+  enumerator.Receive(executed);
   return enumerator;
 }
 
@@ -38,15 +38,16 @@ ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query) {
 bool FetchNext(IEnumWbemClassObject* enumerator, ComPtr<IWbemClassObject>& object) {
   ULONG returned = 0;
   const HRESULT fetched = enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.Put(), &returned);
-  // WBEM_S_FALSE is a success code, so only the count tells whether an object came.
-  if (FAILED(fetched) || returned != 1) object.Reset();
-  return static_cast<bool>(object);
+  // WBEM_S_FALSE is a success code, so only the count tells whether an object came: a slot
+  // that the count leaves out was not handed over.
+  if (returned != 1) object.Detach();
+  return object.Receive(fetched);
 }
 
 // Reads one property as text; false when Get fails.
 bool ReadProperty(IWbemClassObject* object, const std::wstring& name, std::wstring& text) {
   Variant value;
-  if (FAILED(object->Get(name.c_str(), 0, value.Get(), nullptr, nullptr))) return false;
+  if (!value.Receive(object->Get(name.c_str(), 0, value.Get(), nullptr, nullptr))) return false;
   text = VariantToText(value.Ref());
   return true;
 }
@@ -107,11 +108,11 @@ std::wstring VariantToText(const VARIANT& value) {
 
   // A private copy with any reference resolved, so the caller's value is never touched.
   Variant copy;
-  if (FAILED(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(&value)))) return std::wstring();
+  if (!copy.Receive(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(&value)))) return std::wstring();
   if (V_VT(copy.Get()) == VT_BSTR) return TextOf(V_BSTR(copy.Get()));
 
   Variant converted;
-  if (FAILED(VariantChangeType(converted.Get(), copy.Get(), 0, VT_BSTR))) return std::wstring();
+  if (!converted.Receive(VariantChangeType(converted.Get(), copy.Get(), 0, VT_BSTR))) return std::wstring();
   return TextOf(V_BSTR(converted.Get()));
 }
 

@@ -169,7 +169,13 @@ class FakeClassObject final : public FakeWmiObject<IWbemClassObject> {
       }
     }
     if (found == nullptr) return WBEM_E_NOT_FOUND;
-    if (FAILED(found->FailureCode())) return found->FailureCode();
+    if (FAILED(found->FailureCode())) {
+      if (value != nullptr) {
+        V_VT(value) = VT_UNKNOWN;
+        V_UNKNOWN(value) = owner_.countedValueInterface_;
+      }
+      return found->FailureCode();
+    }
     if (type != nullptr) *type = CIM_EMPTY;
     if (flavour != nullptr) *flavour = WBEM_FLAVOR_ORIGIN_LOCAL;
     if (value == nullptr) return WBEM_S_NO_ERROR;
@@ -234,7 +240,10 @@ class FakeEnumerator final : public FakeWmiObject<IEnumWbemClassObject> {
     for (ULONG i = 0; i < count; ++i) objects[i] = nullptr;
     // Only single pulls are scripted.
     if (count != 1) return WBEM_E_INVALID_PARAMETER;
-    if (call == answer_.failNextAt) return answer_.nextFailure;
+    if (call == answer_.failNextAt) {
+      objects[0] = owner_.StrayObject();
+      return answer_.nextFailure;
+    }
     if (call == answer_.nullObjectAt) {
       *returned = 1;
       return WBEM_S_NO_ERROR;
@@ -272,6 +281,7 @@ class FakeServices final : public FakeWmiObject<IWbemServices> {
 
     const auto scripted = owner_.answers_.find(statement);
     const FakeQueryAnswer answer = scripted != owner_.answers_.end() ? scripted->second : FakeQueryAnswer();
+    if (FAILED(answer.execQueryResult)) *enumerator = owner_.StrayEnumerator();
     if (FAILED(answer.execQueryResult) || answer.noEnumerator) return answer.execQueryResult;
     *enumerator = owner_.NewEnumerator(answer);
     return answer.execQueryResult;
@@ -364,7 +374,10 @@ class FakeLocator final : public FakeWmiObject<IWbemLocator> {
                                          password, locale, securityFlags, authority, context});
     if (services == nullptr) return WBEM_E_INVALID_PARAMETER;
     *services = nullptr;
-    if (FAILED(owner_.connectServerResult)) return owner_.connectServerResult;
+    if (FAILED(owner_.connectServerResult)) {
+      *services = owner_.services_;
+      return owner_.connectServerResult;
+    }
     if (owner_.giveServices) {
       owner_.services_->AddRef();
       *services = owner_.services_;
@@ -445,6 +458,20 @@ IWbemClassObject* FakeWmi::NewObject(const FakeObject& properties) {
   return given;
 }
 
+IEnumWbemClassObject* FakeWmi::StrayEnumerator() {
+  auto enumerator = std::make_unique<FakeEnumerator>(*this, FakeQueryAnswer());
+  FakeEnumerator* left = enumerator.get();
+  objects_.push_back(std::move(enumerator));
+  return left;
+}
+
+IWbemClassObject* FakeWmi::StrayObject() {
+  auto object = std::make_unique<FakeClassObject>(*this, FakeObject());
+  FakeClassObject* left = object.get();
+  objects_.push_back(std::move(object));
+  return left;
+}
+
 IUnknown* FakeWmi::CountedValue() {
   countedValueInterface_->AddRef();
   return countedValueInterface_;
@@ -485,7 +512,10 @@ HRESULT WINAPI FakeWmi::CoCreateInstanceFake(REFCLSID clsid, LPUNKNOWN outer, DW
   fake.coCreateInstanceCalls.push_back({clsid, outer, context, iid, object != nullptr});
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  if (FAILED(fake.coCreateInstanceResult)) return fake.coCreateInstanceResult;
+  if (FAILED(fake.coCreateInstanceResult)) {
+    *object = static_cast<IWbemLocator*>(fake.locator_);
+    return fake.coCreateInstanceResult;
+  }
   if (fake.giveLocator) {
     if (!IsEqualIID(iid, __uuidof(IWbemLocator))) return E_NOINTERFACE;
     fake.locator_->AddRef();

@@ -206,6 +206,11 @@ class FakeWmi {
   IEnumWbemClassObject* NewEnumerator(const FakeQueryAnswer& answer);
   // A fresh result object, holding one reference for the caller.
   IWbemClassObject* NewObject(const FakeObject& properties);
+  // What a failed call leaves in its out parameter, as a careless server may: an object with no
+  // reference for the caller (the locator, the services, one of these, or the counted value in a
+  // VARIANT). A caller that releases or clears it shows in ExcessReleases().
+  IEnumWbemClassObject* StrayEnumerator();
+  IWbemClassObject* StrayObject();
   // The counted value object, with one more reference for the caller.
   IUnknown* CountedValue();
 
