@@ -10,6 +10,7 @@
 
 #include "probes/com_ptr.h"
 #include "probes/dxgi_entry_points.h"
+#include "probes/kernel_video_memory.h"
 
 namespace vantrel {
 
@@ -22,6 +23,16 @@ std::wstring DescriptionText(const DXGI_ADAPTER_DESC1& desc) {
   return std::wstring(begin, end);
 }
 
+// DXGI's figure is pointer-sized: in a 32-bit process on 64-bit Windows a card of 4 GiB or more
+// comes back with only the low 32 bits (an 8 GiB card reads 0). There the display kernel gives
+// the same figure in 64 bits; where it cannot, DXGI's figure stays. A 64-bit build asks DXGI only.
+std::uint64_t DedicatedVideoMemoryOf(const DXGI_ADAPTER_DESC1& desc) {
+  std::uint64_t bytes = desc.DedicatedVideoMemory;
+  constexpr bool kPointerSizedFigure = sizeof desc.DedicatedVideoMemory < sizeof bytes;
+  if (kPointerSizedFigure) QueryKernelDedicatedVideoMemory(desc.AdapterLuid, &bytes);
+  return bytes;
+}
+
 }  // namespace
 
 std::vector<AdapterInfo> EnumerateAdapters() {
@@ -30,23 +41,13 @@ std::vector<AdapterInfo> EnumerateAdapters() {
   ComPtr<IDXGIFactory1> factory;
   const HRESULT created =
       DxgiApi().createDxgiFactory1(__uuidof(IDXGIFactory1), factory.PutVoid());
-  if (FAILED(created)) {
-    // Whatever a failed call left in the out parameter was never handed to us.
-    factory.Detach();
-    return adapters;
-  }
-  if (!factory) return adapters;
+  if (!factory.Receive(created)) return adapters;
 
   for (UINT index = 0;; ++index) {
     ComPtr<IDXGIAdapter1> adapter;
-    const HRESULT found = factory->EnumAdapters1(index, adapter.Put());
-    if (FAILED(found)) {
-      // DXGI_ERROR_NOT_FOUND is the end of the list. Any other failure ends it as well: the
-      // next index is no more likely to answer, and the adapters read so far are still true.
-      adapter.Detach();
-      break;
-    }
-    if (!adapter) break;
+    // DXGI_ERROR_NOT_FOUND is the end of the list. Any other failure ends it as well: the
+    // next index is no more likely to answer, and the adapters read so far are still true.
+    if (!adapter.Receive(factory->EnumAdapters1(index, adapter.Put()))) break;
 
     // Cleared as raw bytes, so a description that the adapter leaves short still ends in NULs.
     DXGI_ADAPTER_DESC1 desc;
@@ -55,7 +56,7 @@ std::vector<AdapterInfo> EnumerateAdapters() {
 
     AdapterInfo info;
     info.Description = DescriptionText(desc);
-    info.DedicatedVideoMemory = static_cast<std::uint64_t>(desc.DedicatedVideoMemory);
+    info.DedicatedVideoMemory = DedicatedVideoMemoryOf(desc);
     adapters.push_back(std::move(info));
   }
   return adapters;

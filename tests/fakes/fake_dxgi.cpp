@@ -22,6 +22,7 @@ constexpr UINT kFakeSubSysId = 0x0F1E2D3C;
 constexpr UINT kFakeRevision = 0x4B5A6978;
 constexpr SIZE_T kFakeDedicatedSystemMemory = 0x11111111;
 constexpr SIZE_T kFakeSharedSystemMemory = 0x22222222;
+constexpr DWORD kLuidBase = 0x33330000;
 
 }  // namespace
 
@@ -82,7 +83,7 @@ class FakeDxgiFactory final : public FakeDxgiObject<IDXGIFactory1, IDXGIFactory>
 
 class FakeDxgiAdapter final : public FakeDxgiObject<IDXGIAdapter1, IDXGIAdapter> {
  public:
-  explicit FakeDxgiAdapter(const FakeAdapter& data) : FakeDxgiObject("a DXGI adapter"), data_(data) {}
+  FakeDxgiAdapter(const FakeAdapter& data, UINT index) : FakeDxgiObject("a DXGI adapter"), data_(data), index_(index) {}
 
   HRESULT STDMETHODCALLTYPE EnumOutputs(UINT, IDXGIOutput**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetDesc(DXGI_ADAPTER_DESC*) override { return E_NOTIMPL; }
@@ -116,7 +117,7 @@ class FakeDxgiAdapter final : public FakeDxgiObject<IDXGIAdapter1, IDXGIAdapter>
     desc->DedicatedVideoMemory = data_.dedicatedVideoMemory;
     desc->DedicatedSystemMemory = kFakeDedicatedSystemMemory;
     desc->SharedSystemMemory = kFakeSharedSystemMemory;
-    desc->AdapterLuid.LowPart = 0x33333333;
+    desc->AdapterLuid.LowPart = kLuidBase + index_;
     desc->AdapterLuid.HighPart = 0x44;
     desc->Flags = DXGI_ADAPTER_FLAG_REMOTE;
     return data_.getDescResult;
@@ -124,11 +125,13 @@ class FakeDxgiAdapter final : public FakeDxgiObject<IDXGIAdapter1, IDXGIAdapter>
 
  private:
   FakeAdapter data_;
+  UINT index_;
 };
 
 FakeDxgi::FakeDxgi()
     : previous_(g_active),
       table_(DxgiApi(), DxgiEntryPoints{&FakeDxgi::CreateDxgiFactory1}),
+      kernelTable_(KernelThunkApi(), KernelTable()),
       factory_(std::make_unique<FakeDxgiFactory>(*this)) {
   g_active = this;
 }
@@ -152,7 +155,11 @@ HRESULT WINAPI FakeDxgi::CreateDxgiFactory1(REFIID iid, void** factory) {
   PlatformLog().push_back(L"CreateDXGIFactory1");
   if (factory == nullptr) return E_POINTER;
   *factory = nullptr;
-  if (FAILED(self->createResult) || !self->giveFactory) return self->createResult;
+  if (FAILED(self->createResult)) {
+    *factory = static_cast<IDXGIFactory1*>(self->factory_.get());  // not a reference to release
+    return self->createResult;
+  }
+  if (!self->giveFactory) return self->createResult;
   // As the real one does, an interface that the factory lacks is refused.
   const HRESULT given = self->factory_->QueryInterface(iid, factory);
   if (FAILED(given)) return given;
@@ -163,12 +170,58 @@ HRESULT FakeDxgi::EnumAdapters1(UINT index, IDXGIAdapter1** adapter) {
   enumIndexes.push_back(index);
   if (adapter == nullptr) return DXGI_ERROR_INVALID_CALL;
   *adapter = nullptr;
-  if (failEnumAt >= 0 && index == static_cast<UINT>(failEnumAt)) return enumFailure;
-  if (index >= adapters.size()) return DXGI_ERROR_NOT_FOUND;
-  handedOut_.push_back(std::make_unique<FakeDxgiAdapter>(adapters[index]));
+  const bool fails = failEnumAt >= 0 && index == static_cast<UINT>(failEnumAt);
+  if (fails || index >= adapters.size()) {
+    const HRESULT answer = fails ? enumFailure : DXGI_ERROR_NOT_FOUND;
+    if (FAILED(answer)) {
+      if (!stray_) stray_ = std::make_unique<FakeDxgiAdapter>(FakeAdapter(), index);
+      *adapter = stray_.get();  // not a reference to release
+    }
+    return answer;
+  }
+  handedOut_.push_back(std::make_unique<FakeDxgiAdapter>(adapters[index], index));
   handedOut_.back()->AddRef();
   *adapter = handedOut_.back().get();
   return S_OK;
+}
+
+KernelThunkEntryPoints FakeDxgi::KernelTable() {
+  return {&FakeDxgi::OpenAdapterFromLuid, &FakeDxgi::QueryAdapterInfo, &FakeDxgi::CloseAdapter};
+}
+
+LONG APIENTRY FakeDxgi::OpenAdapterFromLuid(KmtOpenAdapterFromLuid* open) {
+  FakeDxgi& self = *g_active;
+  self.kernelCalls.push_back("open");
+  if (self.kernelOpenResult < 0) return self.kernelOpenResult;
+  const UINT index = open->AdapterLuid.LowPart - kLuidBase;
+  if (open->AdapterLuid.HighPart != 0x44 || index >= self.adapters.size()) return static_cast<LONG>(0xC000000D);
+  open->hAdapter = index + 1;
+  ++self.kernelHandlesOpen_;
+  return self.kernelOpenResult;
+}
+
+LONG APIENTRY FakeDxgi::QueryAdapterInfo(const KmtQueryAdapterInfo* query) {
+  FakeDxgi& self = *g_active;
+  self.kernelCalls.push_back("query");
+  self.kernelQueries.push_back(*query);
+  if (self.kernelQueryResult < 0) return self.kernelQueryResult;
+  if (query->Type != kKmtQueryGetSegmentSize || query->PrivateDriverDataSize != sizeof(KmtSegmentSizeInfo) ||
+      query->hAdapter == 0 || query->hAdapter > self.adapters.size()) {
+    return static_cast<LONG>(0xC000000D);  // STATUS_INVALID_PARAMETER
+  }
+  auto* sizes = static_cast<KmtSegmentSizeInfo*>(query->pPrivateDriverData);
+  sizes->DedicatedVideoMemorySize = self.adapters[query->hAdapter - 1].kernelVideoMemory;
+  sizes->DedicatedSystemMemorySize = kFakeDedicatedSystemMemory;
+  sizes->SharedSystemMemorySize = kFakeSharedSystemMemory;
+  return self.kernelQueryResult;
+}
+
+LONG APIENTRY FakeDxgi::CloseAdapter(const KmtCloseAdapter* close) {
+  FakeDxgi& self = *g_active;
+  self.kernelCalls.push_back("close");
+  if (close->hAdapter == 0 || close->hAdapter > self.adapters.size()) ADD_FAILURE() << "closed a handle never opened";
+  --self.kernelHandlesOpen_;
+  return 0;
 }
 
 }  // namespace vantrel::testing

@@ -5,18 +5,21 @@
 #include <windows.h>
 #include <dxgi.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fakes/scoped_table.h"
 #include "probes/dxgi_entry_points.h"
+#include "probes/kernel_thunk_entry_points.h"
 
 namespace vantrel::testing {
 
 struct FakeAdapter {
   std::wstring description;           // copied into DXGI_ADAPTER_DESC1::Description (truncated to 127)
   SIZE_T dedicatedVideoMemory = 0;
+  std::uint64_t kernelVideoMemory = 0;  // the display kernel's figure for the adapter's LUID
   HRESULT getDescResult = S_OK;       // a failure code makes GetDesc1 fail
   bool fillWholeDescription = false;  // fill all 128 units with no terminating NUL
 };
@@ -33,7 +36,15 @@ class FakeDxgiAdapter;
 // handed out. GetDesc1 fills the whole description (identifiers, system memory, LUID and flags
 // with non-zero values, so that a read past Description shows) and fails any test whose buffer
 // does not come in cleared. With fillWholeDescription, the 128 units repeat `description`
-// (or hold L'#' where it is empty).
+// (or hold L'#' where it is empty). Adapter i has the LUID {0x33330000 + i, 0x44}.
+//
+// A failed call leaves an object without a reference in its out parameter, as a careless
+// implementation may: releasing it fails the test.
+//
+// The display kernel's thunks (KernelThunkApi) answer too: opening by a LUID of the list gives
+// handle i + 1, and the segment-size query gives that adapter's kernelVideoMemory. By default
+// the query fails as Wine's does (not implemented). A test removes a thunk by setting its entry
+// in KernelThunkApi() to null; the table is restored with the rest.
 class FakeDxgi {
  public:
   FakeDxgi();
@@ -51,6 +62,12 @@ class FakeDxgi {
   IID requestedIid{};                  // the iid CreateDXGIFactory1 got
   LONG OutstandingReferences() const;  // references handed out and not yet released
 
+  LONG kernelOpenResult = 0;                      // an NTSTATUS
+  LONG kernelQueryResult = static_cast<LONG>(0xC0000002);  // STATUS_NOT_IMPLEMENTED
+  std::vector<std::string> kernelCalls;           // "open", "query", "close", in order
+  std::vector<KmtQueryAdapterInfo> kernelQueries;
+  int KernelHandlesOpen() const { return kernelHandlesOpen_; }
+
   // Adapter objects handed out so far, one per successful EnumAdapters1.
   int AdaptersHandedOut() const { return static_cast<int>(handedOut_.size()); }
 
@@ -58,11 +75,18 @@ class FakeDxgi {
   friend class FakeDxgiFactory;
   static HRESULT WINAPI CreateDxgiFactory1(REFIID iid, void** factory);
   HRESULT EnumAdapters1(UINT index, IDXGIAdapter1** adapter);
+  static LONG APIENTRY OpenAdapterFromLuid(KmtOpenAdapterFromLuid* open);
+  static LONG APIENTRY QueryAdapterInfo(const KmtQueryAdapterInfo* query);
+  static LONG APIENTRY CloseAdapter(const KmtCloseAdapter* close);
+  static KernelThunkEntryPoints KernelTable();
 
   FakeDxgi* previous_;
   ScopedTable<DxgiEntryPoints> table_;
+  ScopedTable<KernelThunkEntryPoints> kernelTable_;
+  int kernelHandlesOpen_ = 0;
   std::unique_ptr<FakeDxgiFactory> factory_;
   std::vector<std::unique_ptr<FakeDxgiAdapter>> handedOut_;
+  std::unique_ptr<FakeDxgiAdapter> stray_;  // what a failed EnumAdapters1 leaves behind
 };
 
 }  // namespace vantrel::testing

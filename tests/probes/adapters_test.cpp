@@ -15,6 +15,8 @@
 #include "probes/adapters.h"
 #include "probes/com_ptr.h"
 #include "probes/dxgi_entry_points.h"
+#include "probes/kernel_thunk_entry_points.h"
+#include "probes/kernel_video_memory.h"
 
 namespace vantrel {
 namespace {
@@ -235,6 +237,75 @@ INSTANTIATE_TEST_SUITE_P(Answers, AdaptersEnumEndTest,
                                            EnumEnd{2, DXGI_ERROR_DEVICE_REMOVED},
                                            EnumEnd{0, S_OK}, EnumEnd{2, S_OK},
                                            EnumEnd{1, S_FALSE}));
+
+// The display kernel's 64-bit figure, found by the adapter's LUID. A 32-bit build takes it in
+// place of DXGI's when open, query and close all exist and open and query succeed; anything else
+// keeps DXGI's figure. A 64-bit build never asks. Close follows each successful open only.
+struct KernelCase {
+  const char* name;
+  LONG openResult;
+  LONG queryResult;
+  const char* missing;  // the thunk this Windows lacks, or null
+  std::vector<std::string> calls;
+};
+
+void PrintTo(const KernelCase& kernelCase, std::ostream* out) { *out << kernelCase.name; }
+
+class AdaptersKernelFigureTest : public AdaptersTest, public ::testing::WithParamInterface<KernelCase> {};
+
+TEST_P(AdaptersKernelFigureTest, ReplacesDxgisFigureInA32BitBuildOnlyWhenEveryCallSucceeds) {
+  const KernelCase& kernel = GetParam();
+  const bool replaces = kernel.openResult >= 0 && kernel.queryResult >= 0 && kernel.missing == nullptr;
+  const std::string missing = kernel.missing != nullptr ? kernel.missing : "";
+  KernelThunkEntryPoints& thunks = KernelThunkApi();
+  if (missing == "open") thunks.openAdapterFromLuid = nullptr;
+  if (missing == "query") thunks.queryAdapterInfo = nullptr;
+  if (missing == "close") thunks.closeAdapter = nullptr;
+  // As Windows gives them: the kernel's 64-bit figures, and DXGI's cut to the process's SIZE_T.
+  const std::uint64_t nineGib = 9ull << 30, twoGibAndOne = (2ull << 30) + 1;
+  FakeAdapter first = Adapter(L"First", static_cast<SIZE_T>(nineGib));
+  FakeAdapter second = Adapter(L"Second", static_cast<SIZE_T>(twoGibAndOne));
+  first.kernelVideoMemory = nineGib;
+  second.kernelVideoMemory = twoGibAndOne;
+  dxgi.adapters = {first, second};
+  dxgi.kernelOpenResult = kernel.openResult;
+  dxgi.kernelQueryResult = kernel.queryResult;
+
+  std::uint64_t bytes = 7;
+  EXPECT_EQ(QueryKernelDedicatedVideoMemory(LUID{0x33330001, 0x44}, &bytes), replaces);
+  EXPECT_EQ(bytes, replaces ? twoGibAndOne : 7u);
+  EXPECT_EQ(dxgi.kernelCalls, kernel.calls);
+  dxgi.kernelCalls.clear();
+
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+
+  ASSERT_EQ(adapters.size(), 2u);
+  if (sizeof(SIZE_T) < sizeof(std::uint64_t)) {
+    EXPECT_EQ(adapters[0].DedicatedVideoMemory, replaces ? nineGib : static_cast<std::uint32_t>(nineGib));
+    EXPECT_EQ(adapters[1].DedicatedVideoMemory, twoGibAndOne);
+    std::vector<std::string> both = kernel.calls;
+    both.insert(both.end(), kernel.calls.begin(), kernel.calls.end());
+    EXPECT_EQ(dxgi.kernelCalls, both);
+  } else {
+    EXPECT_EQ(adapters[0].DedicatedVideoMemory, nineGib);
+    EXPECT_TRUE(dxgi.kernelCalls.empty());
+  }
+  EXPECT_EQ(dxgi.KernelHandlesOpen(), 0);
+  EXPECT_EQ(dxgi.OutstandingReferences(), 0);
+}
+
+constexpr LONG kStatusInvalidParameter = static_cast<LONG>(0xC000000D);
+constexpr LONG kStatusNotImplemented = static_cast<LONG>(0xC0000002);
+
+INSTANTIATE_TEST_SUITE_P(
+    Thunks, AdaptersKernelFigureTest,
+    ::testing::Values(KernelCase{"answered", 0, 0, nullptr, {"open", "query", "close"}},
+                      KernelCase{"open_fails", kStatusInvalidParameter, 0, nullptr, {"open"}},
+                      KernelCase{"query_not_implemented", 0, kStatusNotImplemented, nullptr, {"open", "query", "close"}},
+                      KernelCase{"no_open_by_luid", 0, 0, "open", {}},
+                      KernelCase{"no_query", 0, 0, "query", {}},
+                      KernelCase{"no_close", 0, 0, "close", {}}),
+    [](const ::testing::TestParamInfo<KernelCase>& info) { return std::string(info.param.name); });
 
 TEST(DxgiEntryPointsTest, RealEntryGivesAFactory) {
   ComPtr<IDXGIFactory1> factory;
