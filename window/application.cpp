@@ -40,12 +40,14 @@ bool Application::InitInstance() {
 int RunApplication() {
   Application* application = Application::Current();
   if (application == nullptr || !application->InitInstance()) return 0;
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  MSG message{};
+  for (;;) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(message.wParam);  // WM_QUIT's exit code
+    if (got == -1) return -1;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  return static_cast<int>(message.wParam);
 }
 
 }  // namespace vantrel

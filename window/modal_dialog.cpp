@@ -1,12 +1,17 @@
 #include "window/modal_dialog.h"
 
+#include <utility>
+
 namespace vantrel {
 
 ModalDialog::ModalDialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
 INT_PTR ModalDialog::DoModal() {
-  return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent_, &ModalDialog::DialogProc,
-                         reinterpret_cast<LPARAM>(this));
+  pendingException_ = nullptr;
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId_), parent_,
+                                         &ModalDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (pendingException_) std::rethrow_exception(std::exchange(pendingException_, nullptr));
+  return result;
 }
 
 BOOL ModalDialog::OnInitDialog() {
@@ -24,7 +29,16 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND window, UINT message, WPARAM wPara
   }
   auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
   if (dialog == nullptr) return FALSE;  // messages that come before WM_INITDIALOG
-  const INT_PTR result = dialog->HandleMessage(message, wParam, lParam);
+  // An exception must not unwind through the platform's frames (undefined behaviour; on i686
+  // the unwinder ends the process there). The first one is kept and the modal loop ended;
+  // DoModal rethrows it once DialogBoxParamW has returned.
+  INT_PTR result = FALSE;
+  try {
+    result = dialog->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    if (!dialog->pendingException_) dialog->pendingException_ = std::current_exception();
+    EndDialog(window, -1);
+  }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, DWLP_USER, 0);
     dialog->window_ = nullptr;

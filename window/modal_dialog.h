@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <exception>
 
 namespace vantrel {
 
@@ -17,7 +18,8 @@ class ModalDialog {
   virtual ~ModalDialog() = default;
 
   // Creates the window from the template, runs it until OK or Cancel ends it, destroys it and
-  // returns the result (-1 when the window could not be created).
+  // returns the result (-1 when the window could not be created). An exception that a handler
+  // raised ends the run and comes out of here, after the platform's frames are gone.
   INT_PTR DoModal();
 
   HWND Handle() const { return window_; }
@@ -48,6 +50,7 @@ class ModalDialog {
   UINT templateId_;
   HWND parent_;
   HWND window_ = nullptr;
+  std::exception_ptr pendingException_;
 };
 
 // A click route of a dialog's message map: a control id and the handler it goes to.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "fakes/fake_dxgi.h"
@@ -12,6 +14,7 @@
 #include "support/captured_output.h"
 #include "support/modal_run.h"
 #include "support/ui_driver.h"
+#include "window/application.h"
 #include "window/resource.h"
 
 namespace vantrel {
@@ -164,6 +167,52 @@ TEST_F(SpecWindowTest, TheWindowIsCentredOnTheScreen) {
   const RECT& area = monitor.rcWork;
   EXPECT_LE(std::abs((frame.left - area.left) - (area.right - frame.right)), 1);
   EXPECT_LE(std::abs((frame.top - area.top) - (area.bottom - frame.bottom)), 1);
+}
+
+// An exception raised in a handler never unwinds through the platform's frames: the run ends,
+// the window is destroyed, and the exception comes out of DoModal.
+class ThrowingDialog : public ModalDialog {
+ public:
+  explicit ThrowingDialog(bool atInit) : ModalDialog(IDD_VANTREL_DIALOG), atInit_(atInit) {}
+  bool destroyed = false;
+
+ protected:
+  BOOL OnInitDialog() override {
+    if (atInit_) throw std::bad_alloc();
+    return ModalDialog::OnInitDialog();
+  }
+  bool OnClicked(int) override { throw std::runtime_error("click"); }
+  void OnDestroy() override { destroyed = true; }
+
+ private:
+  bool atInit_;
+};
+
+TEST(ModalDialogTest, AHandlersExceptionEndsTheRunAndLeavesDoModalOnceTheWindowIsGone) {
+  ThrowingDialog failsAtInit(true);
+  EXPECT_THROW(failsAtInit.DoModal(), std::bad_alloc);
+  EXPECT_TRUE(failsAtInit.destroyed);
+  EXPECT_EQ(failsAtInit.Handle(), nullptr);
+
+  ThrowingDialog failsOnClick(false);
+  EXPECT_THROW(testing::RunShown(failsOnClick,
+                                 [](HWND window) {
+                                   HWND picture = GetDlgItem(window, IDC_COPY_PICTURE);
+                                   SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_COPY_PICTURE, STN_CLICKED),
+                                                reinterpret_cast<LPARAM>(picture));
+                                 }),
+               std::runtime_error);
+  EXPECT_TRUE(failsOnClick.destroyed);
+}
+
+TEST(ApplicationTest, AnInstanceThatAsksForAMessageLoopRunsOneUntilItsExitCode) {
+  struct LoopingApplication : Application {
+    bool InitInstance() override {
+      PostQuitMessage(7);
+      return true;
+    }
+  } application;
+  EXPECT_EQ(RunApplication(), 7);
 }
 
 }  // namespace
