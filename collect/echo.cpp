@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "collect/console_entry_points.h"
 #include "collect/line_format.h"
 
 namespace vantrel {
@@ -18,10 +19,38 @@ HANDLE ConsoleOf(std::FILE* stream) {
   if (descriptor < 0) return nullptr;
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
   DWORD mode = 0;
-  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR || !GetConsoleMode(handle, &mode)) {
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_CHAR ||
+      !ConsoleApi().getConsoleMode(handle, &mode)) {
     return nullptr;
   }
   return handle;
+}
+
+// A terminal acts on C0 controls (escape sequences above all), DEL and C1 controls. Disk models
+// and device names come from device firmware, so on a console each such character shows as a
+// visible stand-in instead: a control picture, or the replacement character for C1.
+wchar_t ConsoleVisible(wchar_t unit) {
+  if (unit < 0x20) return unit == L'\t' || unit == L'\n' || unit == L'\r' ? unit : static_cast<wchar_t>(0x2400 + unit);
+  if (unit == 0x7F) return L'\x2421';
+  if (unit >= 0x80 && unit <= 0x9F) return L'\xFFFD';
+  return unit;
+}
+
+void WriteToConsole(HANDLE console, std::wstring_view text) {
+  constexpr std::size_t kPiece = 0x4000;
+  std::wstring visible(text);
+  for (wchar_t& unit : visible) unit = ConsoleVisible(unit);
+  std::wstring_view rest = visible;
+  while (!rest.empty()) {
+    std::size_t units = rest.size() < kPiece ? rest.size() : kPiece;
+    if (units < rest.size() && IS_HIGH_SURROGATE(rest[units - 1])) --units;
+    DWORD written = 0;
+    if (!ConsoleApi().writeConsole(console, rest.data(), static_cast<DWORD>(units), &written, nullptr) ||
+        written == 0) {
+      return;
+    }
+    rest.remove_prefix(written < units ? written : units);
+  }
 }
 
 // Converts in pieces that keep the platform's int lengths safe, never splitting a surrogate pair.
@@ -50,12 +79,7 @@ std::FILE* EchoStream() { return g_echoStream != nullptr ? g_echoStream : stdout
 void WriteWideText(std::FILE* stream, std::wstring_view text) {
   if (HANDLE console = ConsoleOf(stream)) {
     std::fflush(stream);  // keep the order of anything the stream buffered before
-    while (!text.empty()) {
-      const DWORD units = text.size() < 0x4000 ? static_cast<DWORD>(text.size()) : 0x4000;
-      DWORD written = 0;
-      if (!WriteConsoleW(console, text.data(), units, &written, nullptr) || written == 0) return;
-      text.remove_prefix(written);
-    }
+    WriteToConsole(console, text);
     return;
   }
   const std::string utf8 = ToUtf8(text);

@@ -17,7 +17,8 @@ void EchoToStdout(std::wstring_view format, std::initializer_list<std::wstring_v
 void SetEchoStream(std::FILE* stream);
 std::FILE* EchoStream();
 
-// Writes wide text to a stream: through WriteConsoleW when the stream is a console, else as UTF-8.
+// Writes wide text to a stream: as UTF-8, every character kept, to a file or pipe; through
+// WriteConsoleW to a console, where control characters show as visible stand-ins.
 void WriteWideText(std::FILE* stream, std::wstring_view text);
 
 }  // namespace vantrel
