@@ -1,5 +1,6 @@
 #include "window/action_entry_points.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace vantrel {
@@ -7,7 +8,8 @@ namespace vantrel {
 const ActionEntryPoints& RealActionApi() {
   static const ActionEntryPoints real = {
       &::OpenClipboard, &::EmptyClipboard,   &::GlobalAlloc,    &::GlobalLock,    &::GlobalUnlock,
-      &::GlobalFree,    &::SetClipboardData, &::CloseClipboard, &::ShellExecuteW, &::MessageBoxW,
+      &::GlobalFree,    &::SetClipboardData, &::CloseClipboard, &::CoInitializeEx, &::CoUninitialize,
+      &::ShellExecuteW, &::MessageBoxW,
   };
   return real;
 }

@@ -1,6 +1,6 @@
-// The clipboard, global-memory, shell and message-box functions that the window's two actions
-// call, in one table that tests can fill; by default it holds the real user32, kernel32 and
-// shell32 functions.
+// The clipboard, global-memory, COM, shell and message-box functions that the window's two
+// actions call, in one table that tests can fill; by default it holds the real user32, kernel32,
+// ole32 and shell32 functions.
 #pragma once
 
 #include <windows.h>
@@ -16,6 +16,8 @@ struct ActionEntryPoints {
   HGLOBAL(WINAPI* globalFree)(HGLOBAL block);
   HANDLE(WINAPI* setClipboardData)(UINT format, HANDLE data);
   BOOL(WINAPI* closeClipboard)();
+  HRESULT(WINAPI* coInitializeEx)(LPVOID reserved, DWORD coInit);
+  void(WINAPI* coUninitialize)();
   HINSTANCE(WINAPI* shellExecute)(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
                                   LPCWSTR directory, INT show);
   int(WINAPI* messageBox)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);

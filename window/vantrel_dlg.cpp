@@ -137,8 +137,14 @@ void CVantrelDlg::OnCopyClicked() {
 }
 
 // The system's handler for https addresses, normally the default browser; a failure shows nothing.
+// The handler may be reached through COM, which ShellExecuteW wants initialised as a single-
+// threaded apartment. After a complete collection pass the thread has no COM; after a failed WMI
+// open it is still in the multithreaded apartment (RPC_E_CHANGED_MODE), and the call goes as it is.
 void CVantrelDlg::OnHomepageClicked() {
-  ActionApi().shellExecute(nullptr, L"open", kHomepageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+  const ActionEntryPoints& api = ActionApi();
+  const HRESULT apartment = api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  api.shellExecute(nullptr, L"open", kHomepageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+  if (SUCCEEDED(apartment)) api.coUninitialize();
 }
 
 bool CVantrelDlg::RunCollectionPass() {

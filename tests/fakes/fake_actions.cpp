@@ -64,6 +64,14 @@ BOOL WINAPI FakeCloseClipboard() {
   return TRUE;
 }
 
+HRESULT WINAPI FakeCoInitializeEx(LPVOID, DWORD coInit) {
+  g_fake->calls.push_back("CoInitializeEx");
+  g_fake->comInitializeFlags.push_back(coInit);
+  return g_fake->comInitializeResult;
+}
+
+void WINAPI FakeCoUninitialize() { g_fake->calls.push_back("CoUninitialize"); }
+
 HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                                   INT show) {
   g_fake->calls.push_back("ShellExecuteW");
@@ -82,8 +90,8 @@ int WINAPI FakeMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) 
 
 const ActionEntryPoints kFakeTable = {&FakeOpenClipboard, &FakeEmptyClipboard,   &FakeGlobalAlloc,
                                       &FakeGlobalLock,    &FakeGlobalUnlock,     &FakeGlobalFree,
-                                      &FakeSetClipboardData, &FakeCloseClipboard, &FakeShellExecute,
-                                      &FakeMessageBox};
+                                      &FakeSetClipboardData, &FakeCloseClipboard, &FakeCoInitializeEx,
+                                      &FakeCoUninitialize,   &FakeShellExecute,   &FakeMessageBox};
 
 }  // namespace
 

@@ -24,6 +24,7 @@ class FakeActions {
   bool allocationSucceeds = true;
   bool lockSucceeds = true;
   bool clipboardTakesData = true;
+  HRESULT comInitializeResult = S_OK;
 
   // What the fakes saw.
   std::vector<std::string> calls;        // entry point names, in order
@@ -54,6 +55,7 @@ class FakeActions {
     INT show;
   };
   std::vector<ShellCall> shellCalls;
+  std::vector<DWORD> comInitializeFlags;
 
   int BlocksLeftOver() const { return blocksAllocated - blocksFreed - blocksTaken; }
 

@@ -1,6 +1,8 @@
 // The copy and homepage actions over fakes of the clipboard, memory, shell and message box.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 
 #include "fakes/fake_actions.h"
 #include "fakes/fake_dxgi.h"
@@ -125,10 +127,22 @@ TEST_F(ActionsTest, EmptyReportTouchesNothing) {
   EXPECT_TRUE(actions_.calls.empty());
 }
 
-TEST_F(ActionsTest, HomepageClickOpensTheAddressAndNothingElse) {
-  CVantrelDlg dialog;
-  testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_HOMEPAGE_PICTURE); });
-  ASSERT_EQ(actions_.shellCalls.size(), 1u);
+// Inside a single-threaded apartment that is given back after the call, unless the thread is
+// still in the multithreaded one (after a failed WMI open) or already single-threaded.
+TEST_F(ActionsTest, HomepageClickOpensTheAddressInAnApartmentAndNothingElse) {
+  const std::pair<HRESULT, Calls> apartments[] = {
+      {S_OK, {"CoInitializeEx", "ShellExecuteW", "CoUninitialize"}},
+      {S_FALSE, {"CoInitializeEx", "ShellExecuteW", "CoUninitialize"}},
+      {RPC_E_CHANGED_MODE, {"CoInitializeEx", "ShellExecuteW"}}};
+  for (const auto& [answer, calls] : apartments) {
+    actions_.calls.clear();
+    actions_.comInitializeResult = answer;
+    CVantrelDlg dialog;
+    testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_HOMEPAGE_PICTURE); });
+    EXPECT_EQ(actions_.calls, calls) << std::hex << answer;
+  }
+  EXPECT_EQ(actions_.comInitializeFlags, std::vector<DWORD>(3, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  ASSERT_EQ(actions_.shellCalls.size(), 3u);
   const auto& call = actions_.shellCalls[0];
   EXPECT_EQ(call.owner, nullptr);
   EXPECT_EQ(call.operation, L"open");
@@ -136,7 +150,6 @@ TEST_F(ActionsTest, HomepageClickOpensTheAddressAndNothingElse) {
   EXPECT_TRUE(call.noParameters);
   EXPECT_TRUE(call.noDirectory);
   EXPECT_EQ(call.show, SW_SHOWNORMAL);
-  EXPECT_EQ(actions_.calls, Calls{"ShellExecuteW"});
 }
 
 TEST_F(ActionsTest, ClicksOnOtherControlsDoNothing) {
