@@ -23,13 +23,14 @@ std::wstring DescriptionText(const DXGI_ADAPTER_DESC1& desc) {
   return std::wstring(begin, end);
 }
 
-// DXGI's figure is pointer-sized: in a 32-bit process on 64-bit Windows a card of 4 GiB or more
-// comes back with only the low 32 bits (an 8 GiB card reads 0). There the display kernel gives
-// the same figure in 64 bits; where it cannot, DXGI's figure stays. A 64-bit build asks DXGI only.
+// DXGI's figure is pointer-sized: in a 32-bit process a card of 4 GiB or more comes back with
+// only the low 32 bits (an 8 GiB card reads 0). There the display kernel gives the same figure
+// in 64 bits; where it cannot, DXGI's figure stays. A 64-bit build asks DXGI only.
 std::uint64_t DedicatedVideoMemoryOf(const DXGI_ADAPTER_DESC1& desc) {
   std::uint64_t bytes = desc.DedicatedVideoMemory;
-  constexpr bool kPointerSizedFigure = sizeof desc.DedicatedVideoMemory < sizeof bytes;
-  if (kPointerSizedFigure) QueryKernelDedicatedVideoMemory(desc.AdapterLuid, &bytes);
+  if constexpr (sizeof desc.DedicatedVideoMemory < sizeof bytes) {
+    QueryKernelDedicatedVideoMemory(desc.AdapterLuid, &bytes);
+  }
   return bytes;
 }
 
