@@ -4,6 +4,9 @@
 # Idempotent. Every background process gets /dev/null for all three streams, so none of
 # them holds a pipe of the caller (CTest waits for its pipes to close).
 set -eu
+# Nor does any of them inherit the caller's other descriptors: a lock held around this script
+# would otherwise stay held for as long as the wineserver runs.
+exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
 . "$here/wine-vars.sh"
 
@@ -40,15 +43,19 @@ fi
 # The server stays up between test processes (-p), so each test starts in a fraction of a second.
 setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 
-# The dialog font "맑은 고딕" is not on Linux: map it to NanumGothic, or Hangul shows as boxes;
-# so too the caption and message-box font, Tahoma, as on a Korean Windows whose UI font has Hangul.
-# Windows are unmanaged: Xvfb runs no window manager, and Wine would otherwise wait up to two
-# seconds for one whenever a window is hidden. A UTF-16 .reg file keeps the Korean name intact
-# whatever the Unix locale is; it is imported again whenever these settings change.
+# The dialog font "맑은 고딕" (Malgun Gothic) is not on Linux: without a stand-in Hangul shows as
+# boxes. The dialog is laid out in dialog units, which follow the font's cell height, so the
+# stand-in is the Debian Korean font whose (winAscent + winDescent) / unitsPerEm is nearest
+# Malgun Gothic's 1.330: UnPilgi, 1.382 (NanumGothic, 1.150, overlaps the two pictures). The
+# caption and message-box font, Tahoma, gets NanumGothic, as on a Korean Windows whose UI font
+# has Hangul. Windows are unmanaged: Xvfb runs no window manager, and Wine would otherwise wait
+# up to two seconds for one whenever a window is hidden. A UTF-16 .reg file keeps the Korean
+# name intact whatever the Unix locale is; it is imported again whenever these settings change,
+# so an existing prefix takes new ones too.
 reg_file="$WINEPREFIX/vantrel-settings.reg"
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
   '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-  '"맑은 고딕"="NanumGothic"' '"Malgun Gothic"="NanumGothic"' '"Tahoma"="NanumGothic"' '' \
+  '"맑은 고딕"="UnPilgi"' '"Malgun Gothic"="UnPilgi"' '"Tahoma"="NanumGothic"' '' \
   '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' |
   iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.new"
 if ! cmp -s "$reg_file.new" "$reg_file"; then

@@ -5,6 +5,18 @@
 
 namespace vantrel {
 
+// The registry functions the key holder calls, in one table that tests can fill; by default it
+// holds the real advapi32 functions.
+struct RegistryEntryPoints {
+  LONG(WINAPI* openKey)(HKEY root, LPCWSTR subkey, DWORD options, REGSAM access, PHKEY key);
+  LONG(WINAPI* createKey)(HKEY root, LPCWSTR subkey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM access,
+                          LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition);
+  LONG(WINAPI* closeKey)(HKEY key);
+};
+
+RegistryEntryPoints& RegistryApi();
+const RegistryEntryPoints& RealRegistryApi();
+
 class RegistryKey {
  public:
   RegistryKey() = default;

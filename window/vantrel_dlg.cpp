@@ -6,6 +6,7 @@
 #include "window/clipboard_text.h"
 #include "window/homepage_url.h"
 #include "window/message_box.h"
+#include "window/paint_entry_points.h"
 #include "window/resource.h"
 
 namespace vantrel {
@@ -115,7 +116,7 @@ bool CVantrelDlg::OnPaint() {
   GetClientRect(Handle(), &client);
   const int x = (client.right - client.left - iconWidth + 1) / 2;
   const int y = (client.bottom - client.top - iconHeight + 1) / 2;
-  DrawIcon(dc, x, y, m_windowIcon);
+  PaintApi().drawIcon(dc, x, y, m_windowIcon);
   EndPaint(Handle(), &paint);
   return true;
 }

@@ -3,35 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/platform_log.h"
+#include "fakes/random_machine.h"
 #include "probes/wmi_connection.h"
 #include "support/captured_output.h"
 
 namespace vantrel {
 namespace {
 
-using testing::FakeDxgi;
-using testing::FakeObject;
-using testing::FakeQueryAnswer;
-using testing::FakeValue;
-using testing::FakeWmi;
+using namespace testing;  // the fakes and the ten statements of the pass
 using Lines = std::vector<std::wstring>;
-
-const wchar_t kCaptionQuery[] = L"SELECT Caption FROM Win32_OperatingSystem";
-const wchar_t kArchitectureQuery[] = L"SELECT OSArchitecture FROM Win32_OperatingSystem";
-const wchar_t kProcessorQuery[] = L"SELECT Name FROM Win32_Processor";
-const wchar_t kTotalMemoryQuery[] = L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem";
-const wchar_t kModulesQuery[] =
-    L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory";
-const wchar_t kBoardMakerQuery[] = L"SELECT Manufacturer FROM Win32_BaseBoard";
-const wchar_t kBoardProductQuery[] = L"SELECT Product FROM Win32_BaseBoard";
-const wchar_t kDisksQuery[] = L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive";
-const wchar_t kSoundQuery[] = L"SELECT Name FROM Win32_SoundDevice";
-const wchar_t kOpticalQuery[] = L"SELECT Name FROM Win32_CDROMDrive";
 
 FakeQueryAnswer One(const wchar_t* property, std::wstring text) {
   return FakeQueryAnswer{{FakeObject{{property, FakeValue::Text(std::move(text))}}}};
@@ -65,18 +51,22 @@ const wchar_t* const kAdapterALine = kWideSizes ? L"Graphics Adapter A ( 6 GB )"
 class CollectionPassTest : public ::testing::Test {
  protected:
   void AnswerWorkedExample() {
-    wmi_.Answer(kCaptionQuery, One(L"Caption", L"Windows 10 Pro"));
-    wmi_.Answer(kArchitectureQuery, One(L"OSArchitecture", L"64비트"));
-    wmi_.Answer(kProcessorQuery, One(L"Name", L"Example 6-Core Processor"));
-    wmi_.Answer(kTotalMemoryQuery, One(L"TotalPhysicalMemory", L"17113022464"));
-    wmi_.Answer(kModulesQuery, FakeQueryAnswer{{Module(L"DIMM 0", L"P0 CHANNEL A", L"8589934592", FakeValue::Int(3200)),
+    Answer(kCaptionStatement, One(L"Caption", L"Windows 10 Pro"));
+    Answer(kArchitectureStatement, One(L"OSArchitecture", L"64비트"));
+    Answer(kProcessorStatement, One(L"Name", L"Example 6-Core Processor"));
+    Answer(kTotalMemoryStatement, One(L"TotalPhysicalMemory", L"17113022464"));
+    Answer(kModulesStatement, FakeQueryAnswer{{Module(L"DIMM 0", L"P0 CHANNEL A", L"8589934592", FakeValue::Int(3200)),
                                                 Module(L"DIMM 1", L"P0 CHANNEL B", L"8589934592", FakeValue::Int(3200))}});
-    wmi_.Answer(kBoardMakerQuery, One(L"Manufacturer", L"VendorB"));
-    wmi_.Answer(kBoardProductQuery, One(L"Product", L"Board-X1"));
-    wmi_.Answer(kDisksQuery, FakeQueryAnswer{{Disk(0, L"SSD Model 500", L"500105249280"),
+    Answer(kBoardMakerStatement, One(L"Manufacturer", L"VendorB"));
+    Answer(kBoardProductStatement, One(L"Product", L"Board-X1"));
+    Answer(kDisksStatement, FakeQueryAnswer{{Disk(0, L"SSD Model 500", L"500105249280"),
                                               Disk(1, L"HDD Model 2000", L"2000396321280")}});
-    wmi_.Answer(kSoundQuery, Names({L"Audio Device A", L"Audio Device B"}));
+    Answer(kSoundStatement, Names({L"Audio Device A", L"Audio Device B"}));
     dxgi_.adapters = {{L"Graphics Adapter A", kAdapterAMemory}, {L"Graphics Adapter B", 134217728}};
+  }
+
+  void Answer(MachineStatement statement, FakeQueryAnswer answer) {
+    wmi_.Answer(StatementText(statement), std::move(answer));
   }
 
   bool Run() { return RunCollectionPass(lists_, report_); }
@@ -151,17 +141,11 @@ TEST_F(CollectionPassTest, IssuesEachStatementOnceInOrderWithTheAdaptersBetweenT
   AnswerWorkedExample();
   ASSERT_TRUE(Run());
 
-  const Lines expected = {std::wstring(L"ExecQuery: ") + kCaptionQuery,
-                          std::wstring(L"ExecQuery: ") + kArchitectureQuery,
-                          std::wstring(L"ExecQuery: ") + kProcessorQuery,
-                          std::wstring(L"ExecQuery: ") + kTotalMemoryQuery,
-                          std::wstring(L"ExecQuery: ") + kModulesQuery,
-                          std::wstring(L"ExecQuery: ") + kBoardMakerQuery,
-                          std::wstring(L"ExecQuery: ") + kBoardProductQuery,
-                          L"CreateDXGIFactory1",
-                          std::wstring(L"ExecQuery: ") + kDisksQuery,
-                          std::wstring(L"ExecQuery: ") + kSoundQuery,
-                          std::wstring(L"ExecQuery: ") + kOpticalQuery};
+  Lines expected;
+  for (std::size_t i = 0; i < kMachineStatementCount; ++i) {
+    if (i == kDisksStatement) expected.push_back(L"CreateDXGIFactory1");
+    expected.push_back(std::wstring(L"ExecQuery: ") + StatementText(static_cast<MachineStatement>(i)));
+  }
   EXPECT_EQ(testing::PlatformLog(), expected);
 }
 
@@ -228,8 +212,8 @@ struct SuffixCase {
 class OsSuffixTest : public CollectionPassTest, public ::testing::WithParamInterface<SuffixCase> {};
 
 TEST_P(OsSuffixTest, FollowsTheFirstRuleThatApplies) {
-  wmi_.Answer(kCaptionQuery, One(L"Caption", GetParam().caption));
-  wmi_.Answer(kArchitectureQuery, One(L"OSArchitecture", GetParam().architecture));
+  Answer(kCaptionStatement, One(L"Caption", GetParam().caption));
+  Answer(kArchitectureStatement, One(L"OSArchitecture", GetParam().architecture));
   ASSERT_TRUE(Run());
   EXPECT_EQ(LinesOf(kOs), Lines{GetParam().line});
 }
@@ -247,10 +231,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<SuffixCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CollectionPassTest, OddMemoryAndBoardTextsStayInTheirFields) {
-  wmi_.Answer(kTotalMemoryQuery, One(L"TotalPhysicalMemory", L"lots"));
-  wmi_.Answer(kModulesQuery, FakeQueryAnswer{{Module(L"A", L"B", L"", FakeValue::Failure(WBEM_E_NOT_FOUND)),
+  Answer(kTotalMemoryStatement, One(L"TotalPhysicalMemory", L"lots"));
+  Answer(kModulesStatement, FakeQueryAnswer{{Module(L"A", L"B", L"", FakeValue::Failure(WBEM_E_NOT_FOUND)),
                                               Module(L"C", L"D", L"-8589934592", FakeValue::Null())}});
-  wmi_.Answer(kBoardMakerQuery, One(L"Manufacturer", L"%s maker"));
+  Answer(kBoardMakerStatement, One(L"Manufacturer", L"%s maker"));
   ASSERT_TRUE(Run());
 
   EXPECT_EQ(LinesOf(kRam), (Lines{L"총 RAM: 0 GB", L"A / B : 0 GB /  MHz / VendorA / PN-8G-3200",
@@ -259,7 +243,7 @@ TEST_F(CollectionPassTest, OddMemoryAndBoardTextsStayInTheirFields) {
 }
 
 TEST_F(CollectionPassTest, DisksKeepTheirDeliveryOrderAndZeroSizeReadsAsTheDigitZero) {
-  wmi_.Answer(kDisksQuery, FakeQueryAnswer{{Disk(1, L"Second", L""), Disk(0, L"First", L"0"),
+  Answer(kDisksStatement, FakeQueryAnswer{{Disk(1, L"Second", L""), Disk(0, L"First", L"0"),
                                             Disk(2, L"Huge", L"99999999999999999999999999999")}});
   ASSERT_TRUE(Run());
   EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 1 : Second (0) / IDE", L"Disk 0 : First (0) / IDE",
@@ -267,16 +251,50 @@ TEST_F(CollectionPassTest, DisksKeepTheirDeliveryOrderAndZeroSizeReadsAsTheDigit
   EXPECT_EQ(Echoed(), "Disk: Second\nDisk: First\nDisk: Huge\nODD: \xEC\x97\x86\xEC\x9D\x8C\n");
 }
 
-TEST_F(CollectionPassTest, OpticalDrivesAndSoundDevicesAreEchoedBeforeTheyAreAdded) {
-  wmi_.Answer(kSoundQuery, Names({L"사운드", L"사운드"}));
-  wmi_.Answer(kOpticalQuery, Names({L"DVD-RW", L"BD-ROM"}));
-  ASSERT_TRUE(Run());
-  EXPECT_EQ(LinesOf(kSound), (Lines{L"사운드", L"사운드"}));
-  EXPECT_EQ(LinesOf(kOdd), (Lines{L"DVD-RW", L"BD-ROM"}));
-  const Lines report = ReportLines();
-  ASSERT_GE(report.size(), 4u);
-  EXPECT_EQ(Lines(report.end() - 4, report.end()), (Lines{L"사운드", L"사운드", L"DVD-RW", L"BD-ROM"}));
-  EXPECT_EQ(Echoed(), "Sound: 사운드\nSound: 사운드\nODD: DVD-RW\nODD: BD-ROM\n");
+// Lines kept in memory that note, as each line is added, what had been echoed by then.
+class EchoNotingList final : public CategoryList {
+ public:
+  explicit EchoNotingList(CapturedOutput& output) : output_(output) {}
+  void RemoveAll() override { lines_.RemoveAll(); }
+  void Append(const std::wstring& line) override {
+    echoedBefore.push_back(output_.Echoed());
+    lines_.Append(line);
+  }
+  std::size_t Count() const override { return lines_.Count(); }
+  void SelectFirst() override { lines_.SelectFirst(); }
+
+  std::vector<std::string> echoedBefore;  // one for each line added
+
+ private:
+  CapturedOutput& output_;
+  MemoryCategoryList lines_;
+};
+
+std::array<EchoNotingList, kCategoryCount> EchoNotingLists(CapturedOutput& output) {
+  return {EchoNotingList(output), EchoNotingList(output), EchoNotingList(output), EchoNotingList(output),
+          EchoNotingList(output), EchoNotingList(output), EchoNotingList(output), EchoNotingList(output)};
+}
+
+TEST_F(CollectionPassTest, DisksSoundDevicesAndOpticalDrivesAreEchoedBeforeTheyAreAdded) {
+  Answer(kDisksStatement, FakeQueryAnswer{{Disk(0, L"SSD", L"0")}});
+  Answer(kSoundStatement, Names({L"사운드", L"사운드"}));
+  Answer(kOpticalStatement, Names({L"DVD-RW", L"BD-ROM"}));
+  std::array<EchoNotingList, kCategoryCount> lists = EchoNotingLists(output_);
+  ASSERT_TRUE(RunCollectionPass(lists, report_));
+
+  const std::string disk = "Disk: SSD\n", sound = "Sound: 사운드\n", echoed = disk + sound + sound + "ODD: DVD-RW\n";
+  EXPECT_EQ(lists[kHdd].echoedBefore, std::vector<std::string>{disk});
+  EXPECT_EQ(lists[kSound].echoedBefore, (std::vector<std::string>{disk + sound, disk + sound + sound}));
+  EXPECT_EQ(lists[kOdd].echoedBefore, (std::vector<std::string>{echoed, echoed + "ODD: BD-ROM\n"}));
+  EXPECT_EQ(ReportLines(), (Lines{L"", L"", L"총 RAM: 0 GB", L" ()", L"Disk 0 : SSD (0) / IDE", L"사운드", L"사운드",
+                                  L"DVD-RW", L"BD-ROM"}));
+
+  // The fallback of a machine without optical drives, too.
+  Answer(kOpticalStatement, FakeQueryAnswer{});
+  output_.Clear();
+  std::array<EchoNotingList, kCategoryCount> again = EchoNotingLists(output_);
+  ASSERT_TRUE(RunCollectionPass(again, report_));
+  EXPECT_EQ(again[kOdd].echoedBefore, std::vector<std::string>{disk + sound + sound + "ODD: 없음\n"});
 }
 
 TEST_F(CollectionPassTest, NoAdapterLeavesNoVgaLineInTheReport) {

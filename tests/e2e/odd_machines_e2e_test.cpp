@@ -26,17 +26,6 @@ using testing::ChildResult;
 
 constexpr std::size_t kVga = 4;  // index of the VGA category
 
-// The bytes a program wrote, read as text: the C runtime keeps a program's standard streams in
-// text mode, where every line feed leaves as CR LF.
-std::string AsText(const std::string& bytes) {
-  std::string text;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    text += bytes[i];
-  }
-  return text;
-}
-
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string FileBytes(const std::wstring& path) {
@@ -91,25 +80,10 @@ class PhysicalPixels {
   HANDLE previous_ = nullptr;
 };
 
-struct ComboState {
-  CategoryLines lines;
-  std::array<LRESULT, 8> selected{};
-};
-
-ComboState ReadCombos(HWND window) {
-  ComboState state;
-  for (std::size_t i = 0; i < state.lines.size(); ++i) {
-    HWND combo = GetDlgItem(window, IDC_OS_COMBO + static_cast<int>(i));
-    state.lines[i] = testing::ComboLines(combo);
-    state.selected[i] = combo != nullptr ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : -2;  // -2: no such combo
-  }
-  return state;
-}
-
 // What a run of Vantrel.exe shows and writes, and what VantrelReport.exe makes of the same machine.
 struct MachineView {
   bool windowShown = false;
-  ComboState combos;
+  testing::ComboState combos;
   std::string windowOutput;
   ChildResult report;
 };
@@ -119,7 +93,7 @@ MachineView ViewMachine() {
   {
     testing::RunningVantrel vantrel;
     view.windowShown = vantrel.Window() != nullptr;
-    if (view.windowShown) view.combos = ReadCombos(vantrel.Window());
+    if (view.windowShown) view.combos = testing::ReadCombos(vantrel.Window());
     if (vantrel.Close()) view.windowOutput = vantrel.StandardOutput();
   }
   view.report = testing::RunChild(testing::VantrelReportExe());
@@ -139,7 +113,7 @@ class RepairPrefix : public ::testing::Environment {
 class OddMachinesEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::UnderWine()) GTEST_SKIP() << "takes platform pieces away through Wine's DLL overrides";
+    if (!testing::UnderWine()) GTEST_SKIP() << "Wine only: takes platform pieces away through Wine's DLL overrides";
   }
 };
 
@@ -152,7 +126,7 @@ void ExpectFailedOpenMachine(const std::wstring& missingDll) {
     testing::RunningVantrel vantrel;
     HWND window = vantrel.Window();
     ASSERT_NE(window, nullptr) << "Vantrel.exe showed no window";
-    const ComboState combos = ReadCombos(window);
+    const testing::ComboState combos = testing::ReadCombos(window);
     for (std::size_t i = 0; i < combos.lines.size(); ++i) {
       EXPECT_TRUE(combos.lines[i].empty()) << "combo " << i << " holds " << combos.lines[i].size() << " lines";
       EXPECT_EQ(combos.selected[i], CB_ERR) << "combo " << i;
@@ -169,22 +143,24 @@ void ExpectFailedOpenMachine(const std::wstring& missingDll) {
     EXPECT_EQ(testing::ReadClipboard().text, marker);
 
     ASSERT_TRUE(vantrel.Close());
-    EXPECT_EQ(AsText(vantrel.StandardOutput()), "WMI Init Failed\n");
+    EXPECT_EQ(testing::AsText(vantrel.StandardOutput()), "WMI Init Failed\n");
   }
 
   const ChildResult report = testing::RunChild(testing::VantrelReportExe());
   ASSERT_TRUE(report.started);
   EXPECT_EQ(report.exitCode, 1u);
   EXPECT_EQ(report.standardOutput, "") << "the report program writes no report for a failed pass";
-  EXPECT_EQ(AsText(report.standardError), "WMI Init Failed\n");
+  EXPECT_EQ(testing::AsText(report.standardError), "WMI Init Failed\n");
 }
 
 TEST_F(OddMachinesEndToEnd, WithoutTheWmiProviderTheWindowShowsEmptyAndCopiesNothing) {
   ExpectFailedOpenMachine(L"wbemprox");
 }
 
-// Wine's WMI provider imports DXGI, so without DXGI the WMI connection cannot open either.
-TEST_F(OddMachinesEndToEnd, WithoutDxgiBothProgramsStartAndShowTheFailedOpen) { ExpectFailedOpenMachine(L"dxgi"); }
+// Wine's WMI provider imports DXGI, so there without DXGI the WMI connection cannot open either.
+TEST_F(OddMachinesEndToEnd, OnWineWithoutDxgiBothProgramsStartAndShowTheFailedOpen) {
+  ExpectFailedOpenMachine(L"dxgi");
+}
 
 TEST_F(OddMachinesEndToEnd, DxgiWithoutAFactoryLeavesOnlyTheGraphicsCategoryEmpty) {
   const MachineView stock = ViewMachine();
@@ -257,10 +233,9 @@ Layout MeasureLayout(HWND window) {
 double Ratio(LONG high, LONG normal) { return normal > 0 ? static_cast<double>(high) / normal : 0.0; }
 
 void ExpectPicturesAtPixelSize(const Layout& layout) {
-  const SIZE expected[3] = {{318, 195}, {314, 71}, {318, 71}};
   for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(layout.pictures[i].cx, expected[i].cx) << "picture " << IDC_BANNER_PICTURE + static_cast<int>(i);
-    EXPECT_EQ(layout.pictures[i].cy, expected[i].cy) << "picture " << IDC_BANNER_PICTURE + static_cast<int>(i);
+    EXPECT_EQ(layout.pictures[i].cx, testing::kPictureSizes[i].cx) << "picture " << IDC_BANNER_PICTURE + static_cast<int>(i);
+    EXPECT_EQ(layout.pictures[i].cy, testing::kPictureSizes[i].cy) << "picture " << IDC_BANNER_PICTURE + static_cast<int>(i);
   }
 }
 
@@ -321,8 +296,9 @@ TEST_F(OddMachinesEndToEnd, AtDoubleResolutionThePicturesKeepTheirPixelsWhileThe
       {"instruction width", high.instruction.cx, normal.instruction.cx},
       {"instruction height", high.instruction.cy, normal.instruction.cy},
   };
+  // Dialog units follow the font's whole-pixel base units (7 -> 16 for the test prefix's font).
   for (const Grown& size : doubled) {
-    EXPECT_NEAR(Ratio(size.high, size.normal), 2.0, 0.25) << size.what << ": " << size.normal << " -> " << size.high;
+    EXPECT_NEAR(Ratio(size.high, size.normal), 2.0, 0.3) << size.what << ": " << size.normal << " -> " << size.high;
   }
   // A closed combo is its font's height plus a fixed frame, so it grows by less than the font.
   EXPECT_GT(Ratio(high.combo.cy, normal.combo.cy), 1.3) << normal.combo.cy << " -> " << high.combo.cy;

@@ -10,6 +10,7 @@
 
 #include "support/program_under_test.h"
 #include "support/screen_capture.h"
+#include "support/ui_driver.h"
 #include "window/resource.h"
 
 namespace vantrel {
@@ -22,13 +23,6 @@ constexpr std::uint32_t kWhite = 0xFFFFFF;
 int Red(std::uint32_t pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }
 int Green(std::uint32_t pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
 int Blue(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
-
-RECT RectInClient(HWND control, HWND window) {
-  RECT rect{};
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
 
 bool Inside(const RECT& rect, int x, int y) { return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom; }
 
@@ -72,7 +66,7 @@ class PaintingEndToEnd : public ::testing::Test {
     capture_ = testing::CaptureClientArea(window_);
     testing::SaveCapture(capture_, L"painted-window");
     for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-      controls_.push_back({GetDlgCtrlID(child), RectInClient(child, window_), child});
+      controls_.push_back({GetDlgCtrlID(child), testing::RectInClient(child, window_), child});
     }
     ASSERT_GT(capture_.width, 0);
   }

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
 #include <vector>
 
+#include "fakes/random_machine.h"
+#include "probes/wmi_connection.h"
+#include "probes/wmi_query.h"
 #include "support/dialog_template.h"
 #include "support/program_under_test.h"
 #include "support/report_lines.h"
@@ -19,7 +24,6 @@ namespace vantrel {
 namespace {
 
 using testing::ProgramUnderTest;
-
 
 struct ExpectedControl {
   int id;  // -1: the template's "none"
@@ -54,22 +58,6 @@ const ExpectedControl kControls[] = {
     {IDC_INSTRUCTION_HOMEPAGE, L"Static", 0x50020000, 197, 153, 225, 16,
      L"2. \"홈페이지 바로가기\" 버튼 클릭한 후 게시판에 붙여넣기"},
 };
-
-// Picture controls take their bitmap's pixel size.
-SIZE PictureSize(int id) {
-  switch (id) {
-    case IDC_BANNER_PICTURE: return SIZE{318, 195};
-    case IDC_COPY_PICTURE: return SIZE{314, 71};
-    default: return SIZE{318, 71};
-  }
-}
-
-RECT ClientRectOf(HWND control, HWND dialog) {
-  RECT rect{};
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
 
 class SpecWindowEndToEnd : public ::testing::Test {
  protected:
@@ -154,12 +142,13 @@ TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
     }
 
     const RECT place = shipped.ToPixels(expected.x, expected.y, expected.width, expected.height);
-    const RECT actual = ClientRectOf(control, window_);
+    const RECT actual = testing::RectInClient(control, window_);
     EXPECT_EQ(actual.left, place.left);
     EXPECT_EQ(actual.top, place.top);
     if ((expected.style & SS_TYPEMASK) == SS_BITMAP && !combo) {
-      EXPECT_EQ(actual.right - actual.left, PictureSize(expected.id).cx);
-      EXPECT_EQ(actual.bottom - actual.top, PictureSize(expected.id).cy);
+      const SIZE& picture = testing::kPictureSizes[expected.id - IDC_BANNER_PICTURE];
+      EXPECT_EQ(actual.right - actual.left, picture.cx);
+      EXPECT_EQ(actual.bottom - actual.top, picture.cy);
     } else {
       EXPECT_EQ(actual.right - actual.left, place.right - place.left);
       // A closed combo shows its field alone: its height is the font's, not the template's.
@@ -168,26 +157,44 @@ TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
       }
     }
   }
+
+  // With the dialog font's real proportions the two picture buttons stand apart, the lower one
+  // wholly inside the window.
+  const RECT copy = testing::RectInClient(GetDlgItem(window_, IDC_COPY_PICTURE), window_);
+  const RECT homepage = testing::RectInClient(GetDlgItem(window_, IDC_HOMEPAGE_PICTURE), window_);
+  RECT client{};
+  GetClientRect(window_, &client);
+  EXPECT_LE(copy.bottom, homepage.top) << "the copy picture overlaps the homepage picture";
+  EXPECT_LE(homepage.bottom, client.bottom) << "the homepage picture is cut off at the bottom";
 }
 
 TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
-  testing::CategoryLines combos;
-  for (int i = 0; i < 8; ++i) {
-    HWND combo = GetDlgItem(window_, IDC_OS_COMBO + i);
-    combos[static_cast<std::size_t>(i)] = testing::ComboLines(combo);
-    EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0) << "combo " << i;
-  }
+  const testing::ComboState combos = testing::ReadCombos(window_);
+  EXPECT_EQ(combos.selected, (std::array<LRESULT, 8>{0, 0, 0, 0, 0, 0, 0, 0}));
   const testing::ChildResult report = testing::RunChild(testing::VantrelReportExe());
   ASSERT_EQ(report.exitCode, 0u);
-  EXPECT_EQ(testing::ReportFromCategoryLines(combos), testing::WideOfUtf8(report.standardOutput));
+  EXPECT_EQ(testing::ReportFromCategoryLines(combos.lines), testing::WideOfUtf8(report.standardOutput));
   testing::SaveWindowCapture(window_, L"spec-window");
 }
 
+// The diagnostic lines this machine calls for, in the pass's order, read through the probes.
+std::string ExpectedDiagnostics() {
+  using namespace testing;  // the statements
+  if (!OpenWmiConnection()) return "<WMI did not open in the test>";
+  std::wstring lines;
+  for (const PropertyRow& disk : QueryRows(StatementText(kDisksStatement), StatementProperties(kDisksStatement)))
+    lines += L"Disk: " + disk.at(L"Model") + L"\n";
+  for (const std::wstring& name : QueryNameList(StatementText(kSoundStatement))) lines += L"Sound: " + name + L"\n";
+  const std::vector<std::wstring> drives = QueryNameList(StatementText(kOpticalStatement));
+  if (drives.empty()) lines += L"ODD: 없음\n";
+  for (const std::wstring& name : drives) lines += L"ODD: " + name + L"\n";
+  CloseWmiConnection();
+  return Utf8Of(lines);
+}
+
 TEST_F(SpecWindowEndToEnd, EchoesTheDiagnosticLinesOnStandardOutput) {
-  PostMessageW(window_, WM_CLOSE, 0, 0);
-  const std::string output = vantrel_->StandardOutput();
-  EXPECT_NE(output.find("ODD: "), std::string::npos);
-  EXPECT_NE(output.find("Disk: "), std::string::npos);
+  ASSERT_TRUE(vantrel_->Close());
+  EXPECT_EQ(testing::AsText(vantrel_->StandardOutput()), ExpectedDiagnostics());
 }
 
 void ExpectClosesTheProgram(ProgramUnderTest& program, HWND window, UINT message, WPARAM key) {
@@ -202,10 +209,28 @@ TEST_F(SpecWindowEndToEnd, EnterEndsTheProgram) { ExpectClosesTheProgram(vantrel
 TEST_F(SpecWindowEndToEnd, EscEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_KEYDOWN, VK_ESCAPE); }
 TEST_F(SpecWindowEndToEnd, CloseBoxEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_CLOSE, 0); }
 
-TEST_F(SpecWindowEndToEnd, LeavesTheSettingsKeyEmptyInItsOwnRegistryView) {
-  PostMessageW(window_, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(vantrel_->Program().WaitForExit(10000));
-  HKEY key = nullptr;  // this test program has the same bitness, so the same registry view
+bool SettingsKeyExists() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// This test program has the program's bitness, so it sees the same registry view.
+TEST(SettingsKey, ARunCreatesItEmptyInTheProgramsOwnRegistryView) {
+  HKEY software = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
+    GTEST_SKIP() << "needs an administrator: a standard user can create no key under HKEY_LOCAL_MACHINE";
+  RegCloseKey(software);
+  const LONG removed = RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern");
+  ASSERT_TRUE(removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND) << "the key could not be removed: " << removed;
+  ASSERT_FALSE(SettingsKeyExists());
+  {
+    testing::RunningVantrel vantrel;
+    ASSERT_NE(vantrel.Window(), nullptr);
+    ASSERT_TRUE(vantrel.Close());
+  }
+  HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern", 0, KEY_READ, &key), ERROR_SUCCESS);
   DWORD values = 99, subkeys = 99;
   EXPECT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,

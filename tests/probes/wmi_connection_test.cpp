@@ -112,82 +112,85 @@ TEST(WmiConnection, CloseWithoutAnOpenTouchesNothing) {
   EXPECT_EQ(wmi.uninitializeCount, 0);
 }
 
-// One way an open can fail, and what the connection must hold afterwards.
-struct FailedOpen {
+// One way an open can end, and what the connection must hold afterwards.
+struct OpenOutcome {
   const char* name;
   std::function<void(FakeWmi&)> script;
-  Calls calls;  // the platform calls the open makes before it gives up
+  bool opened;
+  Calls calls;  // the platform calls the open makes, up to where it gives up
   bool locatorHeld;
   bool servicesHeld;
   int uninitialisesOnClose;
 };
 
-std::vector<FailedOpen> FailedOpens() {
+const Calls kUpToCreate = {L"CoInitializeEx", L"CoInitializeSecurity", L"CoCreateInstance"};
+const Calls kUpToConnect = {L"CoInitializeEx", L"CoInitializeSecurity", L"CoCreateInstance", L"ConnectServer"};
+
+std::vector<OpenOutcome> OpenOutcomes() {
   return {
-      {"CoInitializeEx fails",
-       [](FakeWmi& w) { w.coInitializeResult = E_OUTOFMEMORY; },
-       {L"CoInitializeEx"},
-       false,
-       false,
-       0},
-      {"CoInitializeEx says not initialised",
-       [](FakeWmi& w) { w.coInitializeResult = CO_E_NOTINITIALIZED; },
-       {L"CoInitializeEx"},
-       false,
-       false,
-       0},
-      {"CoInitializeSecurity fails",
-       [](FakeWmi& w) { w.coInitializeSecurityResult = E_ACCESSDENIED; },
-       {L"CoInitializeEx", L"CoInitializeSecurity"},
-       false,
-       false,
-       1},
-      {"CoCreateInstance fails",
-       [](FakeWmi& w) { w.coCreateInstanceResult = REGDB_E_CLASSNOTREG; },
-       {L"CoInitializeEx", L"CoInitializeSecurity", L"CoCreateInstance"},
-       false,
-       false,
-       1},
-      {"CoCreateInstance gives no locator",
-       [](FakeWmi& w) { w.giveLocator = false; },
-       {L"CoInitializeEx", L"CoInitializeSecurity", L"CoCreateInstance"},
-       false,
-       false,
-       1},
-      {"ConnectServer fails",
-       [](FakeWmi& w) { w.connectServerResult = WBEM_E_ACCESS_DENIED; },
-       {L"CoInitializeEx", L"CoInitializeSecurity", L"CoCreateInstance", L"ConnectServer"},
-       true,
-       false,
-       1},
-      {"ConnectServer gives no services",
-       [](FakeWmi& w) { w.giveServices = false; },
-       {L"CoInitializeEx", L"CoInitializeSecurity", L"CoCreateInstance", L"ConnectServer"},
-       true,
-       false,
-       1},
-      {"CoSetProxyBlanket fails", [](FakeWmi& w) { w.proxyBlanketResult = E_ACCESSDENIED; }, kFullOpen, true,
+      {"CoInitializeEx fails", [](FakeWmi& w) { w.coInitializeResult = E_OUTOFMEMORY; }, false, {L"CoInitializeEx"},
+       false, false, 0},
+      {"CoInitializeEx says not initialised", [](FakeWmi& w) { w.coInitializeResult = CO_E_NOTINITIALIZED; }, false,
+       {L"CoInitializeEx"}, false, false, 0},
+      {"CoInitializeSecurity fails", [](FakeWmi& w) { w.coInitializeSecurityResult = E_ACCESSDENIED; }, false,
+       {L"CoInitializeEx", L"CoInitializeSecurity"}, false, false, 1},
+      {"CoCreateInstance fails", [](FakeWmi& w) { w.coCreateInstanceResult = REGDB_E_CLASSNOTREG; }, false,
+       kUpToCreate, false, false, 1},
+      {"CoCreateInstance gives no locator", [](FakeWmi& w) { w.giveLocator = false; }, false, kUpToCreate, false,
+       false, 1},
+      {"ConnectServer fails", [](FakeWmi& w) { w.connectServerResult = WBEM_E_ACCESS_DENIED; }, false, kUpToConnect,
+       true, false, 1},
+      {"ConnectServer gives no services", [](FakeWmi& w) { w.giveServices = false; }, false, kUpToConnect, true,
+       false, 1},
+      {"CoSetProxyBlanket fails", [](FakeWmi& w) { w.proxyBlanketResult = E_ACCESSDENIED; }, false, kFullOpen, true,
        true, 1},
+      // The open took no share of COM here, so giving one back would tear down the caller's COM.
+      {"RPC_E_CHANGED_MODE", [](FakeWmi& w) { w.coInitializeResult = RPC_E_CHANGED_MODE; }, true, kFullOpen, true,
+       true, 0},
+      {"RPC_E_CHANGED_MODE, then ConnectServer fails",
+       [](FakeWmi& w) {
+         w.coInitializeResult = RPC_E_CHANGED_MODE;
+         w.connectServerResult = WBEM_E_FAILED;
+       },
+       false, kUpToConnect, true, false, 0},
+      {"RPC_E_TOO_LATE", [](FakeWmi& w) { w.coInitializeSecurityResult = RPC_E_TOO_LATE; }, true, kFullOpen, true,
+       true, 1},
+      {"RPC_E_CHANGED_MODE and RPC_E_TOO_LATE",
+       [](FakeWmi& w) {
+         w.coInitializeResult = RPC_E_CHANGED_MODE;
+         w.coInitializeSecurityResult = RPC_E_TOO_LATE;
+       },
+       true, kFullOpen, true, true, 0},
+      // S_FALSE from CoInitializeEx means COM was already there; it still takes a share.
+      {"every step answers a success code other than S_OK",
+       [](FakeWmi& w) {
+         w.coInitializeResult = S_FALSE;
+         w.coInitializeSecurityResult = S_FALSE;
+         w.coCreateInstanceResult = S_FALSE;
+         w.connectServerResult = WBEM_S_FALSE;
+         w.proxyBlanketResult = S_FALSE;
+       },
+       true, kFullOpen, true, true, 1},
   };
 }
 
-TEST(WmiConnection, EachFailingStepStopsTheOpenAndLeavesWhatItObtained) {
-  for (const FailedOpen& failure : FailedOpens()) {
-    SCOPED_TRACE(failure.name);
+TEST(WmiConnection, EachStepsAnswerDecidesTheOpenAndWhatItHolds) {
+  for (const OpenOutcome& outcome : OpenOutcomes()) {
+    SCOPED_TRACE(outcome.name);
     FakeWmi wmi;
-    failure.script(wmi);
+    outcome.script(wmi);
 
-    EXPECT_FALSE(OpenWmiConnection());
-    EXPECT_EQ(wmi.calls, failure.calls);
-    EXPECT_EQ(WmiLocator(), failure.locatorHeld ? wmi.Locator() : nullptr);
-    EXPECT_EQ(WmiServices(), failure.servicesHeld ? wmi.Services() : nullptr);
-    EXPECT_EQ(wmi.OutstandingReferences(), (failure.locatorHeld ? 1 : 0) + (failure.servicesHeld ? 1 : 0));
+    EXPECT_EQ(OpenWmiConnection(), outcome.opened);
+    EXPECT_EQ(wmi.calls, outcome.calls);
+    EXPECT_EQ(WmiLocator(), outcome.locatorHeld ? wmi.Locator() : nullptr);
+    EXPECT_EQ(WmiServices(), outcome.servicesHeld ? wmi.Services() : nullptr);
+    EXPECT_EQ(wmi.OutstandingReferences(), (outcome.locatorHeld ? 1 : 0) + (outcome.servicesHeld ? 1 : 0));
     EXPECT_EQ(wmi.uninitializeCount, 0);
 
     CloseWmiConnection();
     EXPECT_EQ(WmiLocator(), nullptr);
     EXPECT_EQ(WmiServices(), nullptr);
-    EXPECT_EQ(wmi.uninitializeCount, failure.uninitialisesOnClose);
+    EXPECT_EQ(wmi.uninitializeCount, outcome.uninitialisesOnClose);
     EXPECT_EQ(wmi.OutstandingReferences(), 0);
     EXPECT_EQ(wmi.ExcessReleases(), 0);
   }
@@ -203,63 +206,6 @@ TEST(WmiConnection, QueriesAfterAFailedConnectFindNoServicesAndTouchNothing) {
   EXPECT_TRUE(QueryRows(L"SELECT Model FROM Win32_DiskDrive", {L"Model"}).empty());
   EXPECT_TRUE(wmi.statements.empty());
   CloseWmiConnection();
-}
-
-TEST(WmiConnection, ChangedModeAndTooLateDoNotStopTheOpen) {
-  {
-    SCOPED_TRACE("RPC_E_CHANGED_MODE");
-    FakeWmi wmi;
-    wmi.coInitializeResult = RPC_E_CHANGED_MODE;
-    EXPECT_TRUE(OpenWmiConnection());
-    EXPECT_EQ(wmi.calls, kFullOpen);
-    EXPECT_EQ(WmiServices(), wmi.Services());
-    CloseWmiConnection();
-    // The open took no share of COM, so giving one back would tear down the caller's COM.
-    EXPECT_EQ(wmi.uninitializeCount, 0);
-    EXPECT_EQ(wmi.OutstandingReferences(), 0);
-  }
-  {
-    SCOPED_TRACE("RPC_E_TOO_LATE");
-    FakeWmi wmi;
-    wmi.coInitializeSecurityResult = RPC_E_TOO_LATE;
-    EXPECT_TRUE(OpenWmiConnection());
-    EXPECT_EQ(wmi.calls, kFullOpen);
-    CloseWmiConnection();
-    EXPECT_EQ(wmi.uninitializeCount, 1);
-  }
-  {
-    SCOPED_TRACE("both");
-    FakeWmi wmi;
-    wmi.coInitializeResult = RPC_E_CHANGED_MODE;
-    wmi.coInitializeSecurityResult = RPC_E_TOO_LATE;
-    EXPECT_TRUE(OpenWmiConnection());
-    CloseWmiConnection();
-    EXPECT_EQ(wmi.uninitializeCount, 0);
-  }
-}
-
-TEST(WmiConnection, ChangedModeAfterAFailedLaterStepStillTakesNoShare) {
-  FakeWmi wmi;
-  wmi.coInitializeResult = RPC_E_CHANGED_MODE;
-  wmi.connectServerResult = WBEM_E_FAILED;
-  EXPECT_FALSE(OpenWmiConnection());
-  CloseWmiConnection();
-  EXPECT_EQ(wmi.uninitializeCount, 0);
-  EXPECT_EQ(wmi.OutstandingReferences(), 0);
-}
-
-TEST(WmiConnection, AnySuccessCodeCountsAsSuccess) {
-  FakeWmi wmi;
-  // S_FALSE from CoInitializeEx means COM was already there; it still takes a share.
-  wmi.coInitializeResult = S_FALSE;
-  wmi.coInitializeSecurityResult = S_FALSE;
-  wmi.coCreateInstanceResult = S_FALSE;
-  wmi.connectServerResult = WBEM_S_FALSE;
-  wmi.proxyBlanketResult = S_FALSE;
-  EXPECT_TRUE(OpenWmiConnection());
-  EXPECT_EQ(wmi.calls, kFullOpen);
-  CloseWmiConnection();
-  EXPECT_EQ(wmi.uninitializeCount, 1);
 }
 
 TEST(WmiConnection, OpenCloseOpenAgainRepeatsEveryStep) {

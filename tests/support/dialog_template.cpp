@@ -118,9 +118,11 @@ ShippedTemplate::~ShippedTemplate() {
 }
 
 RECT ShippedTemplate::ToPixels(int x, int y, int width, int height) const {
-  RECT rect{x, y, x + width, y + height};
-  MapDialogRect(dialog_, &rect);
-  return rect;
+  // The dialog manager scales a control's place and its size each on its own, so the size is
+  // not the difference of the scaled edges when a base unit is not a multiple of four.
+  RECT scaled{x, y, width, height};
+  MapDialogRect(dialog_, &scaled);
+  return RECT{scaled.left, scaled.top, scaled.left + scaled.right, scaled.top + scaled.bottom};
 }
 
 }  // namespace vantrel::testing

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "support/program_under_test.h"
+#include "window/resource.h"
 
 namespace vantrel::testing {
 
@@ -115,6 +116,23 @@ std::vector<std::wstring> ComboLines(HWND combo) {
     lines.push_back(line);
   }
   return lines;
+}
+
+ComboState ReadCombos(HWND window) {
+  ComboState state;
+  for (std::size_t i = 0; i < state.lines.size(); ++i) {
+    HWND combo = GetDlgItem(window, IDC_OS_COMBO + static_cast<int>(i));
+    state.lines[i] = ComboLines(combo);
+    state.selected[i] = combo != nullptr ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : -2;
+  }
+  return state;
+}
+
+RECT RectInClient(HWND control, HWND window) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
 }
 
 }  // namespace vantrel::testing

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
+
+#include "support/report_lines.h"
 
 namespace vantrel::testing {
 
@@ -38,5 +41,19 @@ std::vector<HWND> VisibleChildren(HWND parent, const wchar_t* className);
 
 // The lines of a combo box, in their order.
 std::vector<std::wstring> ComboLines(HWND combo);
+
+// What the eight category combos of a spec window hold, and the index each has selected
+// (-2 where there is no such combo).
+struct ComboState {
+  CategoryLines lines;
+  std::array<LRESULT, 8> selected{};
+};
+ComboState ReadCombos(HWND window);
+
+// Where a control stands in its window's client area.
+RECT RectInClient(HWND control, HWND window);
+
+// The pixel sizes of the banner, copy and homepage pictures, which their controls take.
+inline constexpr SIZE kPictureSizes[3] = {{318, 195}, {314, 71}, {318, 71}};
 
 }  // namespace vantrel::testing

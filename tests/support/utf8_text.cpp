@@ -20,4 +20,13 @@ std::wstring WideOfUtf8(const std::string& utf8) {
   return wide;
 }
 
+std::string AsText(const std::string& bytes) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    text += bytes[i];
+  }
+  return text;
+}
+
 }  // namespace vantrel::testing

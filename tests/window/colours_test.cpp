@@ -1,11 +1,16 @@
 // Control colours and the minimised and dragged icon of the spec window, in-process.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+#include <vector>
 
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
+#include "fakes/scoped_table.h"
 #include "support/captured_output.h"
 #include "support/modal_run.h"
+#include "window/paint_entry_points.h"
 #include "window/resource.h"
 #include "window/vantrel_dlg.h"
 
@@ -113,21 +118,75 @@ TEST_F(ColoursTest, OtherKindsOfRequestKeepThePlatformsAnswer) {
   }
 }
 
+// What the minimised window's paint did, in order: the icon background erased on a device
+// context, then icons drawn on one. Filled by the subclassed window and the drawing seam.
+struct IconPaint {
+  std::vector<std::string> steps;
+  HDC erasedOn = nullptr;
+  RECT client{};
+  HDC drawnOn = nullptr;
+  POINT drawnAt{};
+  HICON drawn = nullptr;
+};
+IconPaint g_paint;
+WNDPROC g_dialogProc = nullptr;
+
+LRESULT CALLBACK NoteIconErase(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ICONERASEBKGND) {
+    g_paint.steps.push_back("erase");
+    g_paint.erasedOn = reinterpret_cast<HDC>(wParam);
+    GetClientRect(window, &g_paint.client);
+  }
+  return CallWindowProcW(g_dialogProc, window, message, wParam, lParam);
+}
+
+BOOL WINAPI NoteDrawIcon(HDC dc, int x, int y, HICON icon) {
+  g_paint.steps.push_back("draw");
+  g_paint.drawnOn = dc;
+  g_paint.drawnAt = POINT{x, y};
+  g_paint.drawn = icon;
+  return TRUE;
+}
+
 TEST_F(ColoursTest, TheIconIsTheDragImageAndIsDrawnWhenMinimised) {
   CVantrelDlg dialog;
   HICON dragImage = nullptr, windowIcon = nullptr;
   bool iconic = false;
+  std::vector<std::string> restored;
+  g_paint = IconPaint{};
   testing::RunShown(dialog, [&](HWND window) {
     dragImage = reinterpret_cast<HICON>(SendMessageW(window, WM_QUERYDRAGICON, 0, 0));
     windowIcon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
-    ShowWindow(window, SW_MINIMIZE);
+    PaintEntryPoints noting = PaintApi();
+    noting.drawIcon = &NoteDrawIcon;
+    testing::ScopedTable<PaintEntryPoints> seam(PaintApi(), noting);
+    g_dialogProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoteIconErase)));
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    restored = g_paint.steps;
+
+    ShowWindow(window, SW_MINIMIZE);
     iconic = IsIconic(window) != FALSE;
+    g_paint = IconPaint{};
+    // Sent, not awaited: a minimised window need not be given a paint of its own accord.
+    InvalidateRect(window, nullptr, TRUE);
+    SendMessageW(window, WM_PAINT, 0, 0);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_dialogProc));
     ShowWindow(window, SW_RESTORE);
   });
   EXPECT_NE(dragImage, nullptr);
   EXPECT_EQ(dragImage, windowIcon);
   EXPECT_TRUE(iconic);
+  EXPECT_TRUE(restored.empty()) << "a window that is not minimised draws no icon";
+
+  EXPECT_EQ(g_paint.steps, (std::vector<std::string>{"erase", "draw"}));
+  EXPECT_NE(g_paint.erasedOn, nullptr);
+  EXPECT_EQ(g_paint.drawnOn, g_paint.erasedOn) << "both on the paint's device context";
+  EXPECT_EQ(g_paint.drawn, windowIcon);
+  // The icon's centre within a pixel of the client area's (which a minimised window may have empty).
+  const double iconWidth = GetSystemMetrics(SM_CXICON), iconHeight = GetSystemMetrics(SM_CYICON);
+  EXPECT_LE(std::abs(g_paint.drawnAt.x + iconWidth / 2 - g_paint.client.right / 2.0), 1.0) << g_paint.drawnAt.x;
+  EXPECT_LE(std::abs(g_paint.drawnAt.y + iconHeight / 2 - g_paint.client.bottom / 2.0), 1.0) << g_paint.drawnAt.y;
 }
 
 }  // namespace

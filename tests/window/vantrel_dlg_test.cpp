@@ -3,18 +3,25 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cwchar>
 #include <new>
 #include <stdexcept>
 #include <vector>
 
+#include "fakes/fake_actions.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
+#include "fakes/platform_log.h"
+#include "fakes/scoped_table.h"
 #include "probes/wmi_connection.h"
 #include "support/captured_output.h"
 #include "support/modal_run.h"
 #include "support/ui_driver.h"
 #include "window/application.h"
+#include "window/registry_key.h"
 #include "window/resource.h"
 
 namespace vantrel {
@@ -50,26 +57,23 @@ class SpecWindowTest : public ::testing::Test {
 
 TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTheOsCombo) {
   CVantrelDlg dialog;
-  std::vector<Lines> combos;
-  std::vector<LRESULT> selections;
+  testing::ComboState combos;
   HWND focus = nullptr, osCombo = nullptr;
   bool visible = false;
   testing::RunShown(dialog, [&](HWND window) {
     visible = IsWindowVisible(window) != FALSE;
     focus = GetFocus();
     osCombo = GetDlgItem(window, IDC_OS_COMBO);
-    for (int id = IDC_OS_COMBO; id <= IDC_ODD_COMBO; ++id) {
-      combos.push_back(testing::ComboLines(GetDlgItem(window, id)));
-      selections.push_back(SendMessageW(GetDlgItem(window, id), CB_GETCURSEL, 0, 0));
-    }
+    combos = testing::ReadCombos(window);
   });
 
   EXPECT_TRUE(visible);
   EXPECT_EQ(focus, osCombo);
-  const std::vector<Lines> expected = {{L""}, {L"Example 6-Core Processor"}, {L"총 RAM: 0 GB"}, {L" ()"},
-                                       {L"Graphics Adapter A ( 0 GB )"}, {L"없음"}, {L"Audio A", L"Audio B"}, {L"없음"}};
-  EXPECT_EQ(combos, expected);
-  EXPECT_EQ(selections, std::vector<LRESULT>(8, 0));
+  const testing::CategoryLines expected = {Lines{L""}, {L"Example 6-Core Processor"}, {L"총 RAM: 0 GB"}, {L" ()"},
+                                           {L"Graphics Adapter A ( 0 GB )"}, {L"없음"}, {L"Audio A", L"Audio B"},
+                                           {L"없음"}};
+  EXPECT_EQ(combos.lines, expected);
+  EXPECT_EQ(combos.selected, (std::array<LRESULT, 8>{0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(dialog.SpecReport(),
             L"\r\nExample 6-Core Processor\r\n총 RAM: 0 GB\r\n ()\r\nGraphics Adapter A ( 0 GB )\r\n"
             L"Disk: 없음\r\nAudio A\r\nAudio B\r\nODD: 없음\r\n");
@@ -117,7 +121,7 @@ TEST_F(SpecWindowTest, PicturesCarryTheirBitmapsAtPixelSizeUntilTheWindowIsDestr
     }
   });
 
-  const SIZE expected[3] = {{318, 195}, {314, 71}, {318, 71}};
+  const SIZE* const expected = testing::kPictureSizes;
   for (int i = 0; i < 3; ++i) {
     ASSERT_NE(bitmaps[i], nullptr);
     EXPECT_EQ(sizes[i].cx, expected[i].cx);
@@ -143,14 +147,15 @@ TEST_F(SpecWindowTest, WindowCarriesTheProgramIconAsLargeAndSmallIcon) {
 TEST_F(SpecWindowTest, FailedWmiOpenShowsTheWindowWithEightEmptyCombos) {
   wmi_.coCreateInstanceResult = REGDB_E_CLASSNOTREG;
   CVantrelDlg dialog;
-  std::vector<LRESULT> counts;
+  testing::ComboState combos;
   bool visible = false;
   testing::RunShown(dialog, [&](HWND window) {
     visible = IsWindowVisible(window) != FALSE;
-    for (int id = IDC_OS_COMBO; id <= IDC_ODD_COMBO; ++id) counts.push_back(SendDlgItemMessageW(window, id, CB_GETCOUNT, 0, 0));
+    combos = testing::ReadCombos(window);
   });
   EXPECT_TRUE(visible);
-  EXPECT_EQ(counts, std::vector<LRESULT>(8, 0));
+  EXPECT_EQ(combos.lines, testing::CategoryLines{});
+  EXPECT_EQ(combos.selected, (std::array<LRESULT, 8>{CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR}));
   EXPECT_TRUE(dialog.SpecReport().empty());
   EXPECT_EQ(output_.Cout(), "WMI Init Failed\n");
 }
@@ -213,6 +218,105 @@ TEST(ApplicationTest, AnInstanceThatAsksForAMessageLoopRunsOneUntilItsExitCode) 
     }
   } application;
   EXPECT_EQ(RunApplication(), 7);
+}
+
+// The registry as the window's key step meets it: every call goes into the platform log with
+// its arguments, and the open and the create answer as the test scripts them.
+struct FakeRegistry {
+  LONG openResult = ERROR_SUCCESS;
+  LONG createResult = ERROR_SUCCESS;
+};
+FakeRegistry g_registry;
+const HKEY kOpenedKey = reinterpret_cast<HKEY>(0x0E0E);
+const HKEY kCreatedKey = reinterpret_cast<HKEY>(0x0C0C);
+const HKEY kJunkKey = reinterpret_cast<HKEY>(0x0BAD);  // what a failed call may leave behind
+
+std::wstring Hex(unsigned long long value) {
+  wchar_t text[32];
+  std::swprintf(text, 32, L"%llX", value);
+  return text;
+}
+std::wstring Pointer(const void* value) {
+  if (value == nullptr) return L"null";
+  if (value == HKEY_LOCAL_MACHINE) return L"HKLM";
+  return Hex(reinterpret_cast<std::uintptr_t>(value));
+}
+
+LONG WINAPI FakeOpenKey(HKEY root, LPCWSTR subkey, DWORD options, REGSAM access, PHKEY key) {
+  testing::PlatformLog().push_back(L"RegOpenKeyExW " + Pointer(root) + L" " + subkey + L" " + Hex(options) + L" " +
+                                   Hex(access));
+  *key = g_registry.openResult == ERROR_SUCCESS ? kOpenedKey : kJunkKey;
+  return g_registry.openResult;
+}
+
+LONG WINAPI FakeCreateKey(HKEY root, LPCWSTR subkey, DWORD reserved, LPWSTR keyClass, DWORD options, REGSAM access,
+                          LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD) {
+  testing::PlatformLog().push_back(L"RegCreateKeyExW " + Pointer(root) + L" " + subkey + L" " + Hex(reserved) + L" " +
+                                   Pointer(keyClass) + L" " + Hex(options) + L" " + Hex(access) + L" " +
+                                   Pointer(security));
+  *key = g_registry.createResult == ERROR_SUCCESS ? kCreatedKey : kJunkKey;
+  return g_registry.createResult;
+}
+
+LONG WINAPI FakeCloseKey(HKEY key) {
+  testing::PlatformLog().push_back(L"RegCloseKey " + Pointer(key));
+  return ERROR_SUCCESS;
+}
+
+// The platform log up to the collection pass's first statement, and whether that came at all.
+Lines BeforeThePass(bool* passRan) {
+  const Lines& log = testing::PlatformLog();
+  std::size_t end = 0;
+  while (end < log.size() && log[end].rfind(L"ExecQuery: ", 0) != 0) ++end;
+  *passRan = end < log.size();
+  return Lines(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+TEST_F(SpecWindowTest, TheSettingsKeyIsOpenedOrElseCreatedBeforeThePassAndClosedWithTheWindowObject) {
+  // Read and write access (0x2001F), no options; created non-volatile with no class or security.
+  const std::wstring open = L"RegOpenKeyExW HKLM SOFTWARE\\Halvern 0 2001F";
+  const std::wstring create = L"RegCreateKeyExW HKLM SOFTWARE\\Halvern 0 null 0 2001F null";
+  struct Case {
+    const char* user;
+    LONG open, create;
+    Lines calls;  // before the pass
+    HKEY held;
+  };
+  const Case cases[] = {
+      {"an administrator, the key there", ERROR_SUCCESS, ERROR_SUCCESS, {open}, kOpenedKey},
+      {"an administrator, no key yet", ERROR_FILE_NOT_FOUND, ERROR_SUCCESS, {open, create}, kCreatedKey},
+      {"a standard user", ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, {open, create}, nullptr},
+  };
+  const RegistryEntryPoints fake = {&FakeOpenKey, &FakeCreateKey, &FakeCloseKey};
+  testing::ScopedTable<RegistryEntryPoints> seam(RegistryApi(), fake);
+  for (const Case& step : cases) {
+    SCOPED_TRACE(step.user);
+    g_registry = FakeRegistry{step.open, step.create};
+    testing::PlatformLog().clear();
+    output_.Clear();
+    testing::FakeActions shell;  // where a message box would show
+    Lines beforePass, whileShown, afterDestroy;
+    bool passRan = false;
+    std::wstring cpuLine;
+    {
+      CVantrelDlg dialog;
+      testing::RunShown(dialog, [&](HWND window) {
+        beforePass = BeforeThePass(&passRan);
+        whileShown = testing::PlatformLog();
+        cpuLine = testing::ComboLines(GetDlgItem(window, IDC_CPU_COMBO)).at(0);
+      });
+      afterDestroy = testing::PlatformLog();
+    }
+    EXPECT_EQ(beforePass, step.calls);
+    EXPECT_TRUE(passRan);
+    EXPECT_EQ(cpuLine, L"Example 6-Core Processor");
+    EXPECT_EQ(afterDestroy, whileShown) << "the key stays open while the window object lives";
+    Lines closed(testing::PlatformLog().begin() + static_cast<std::ptrdiff_t>(whileShown.size()),
+                 testing::PlatformLog().end());
+    EXPECT_EQ(closed, step.held != nullptr ? Lines{L"RegCloseKey " + Pointer(step.held)} : Lines{});
+    EXPECT_TRUE(shell.messages.empty()) << "nothing is reported";
+    EXPECT_EQ(output_.Cout(), "");
+  }
 }
 
 }  // namespace
