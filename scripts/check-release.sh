@@ -94,7 +94,10 @@ for exe in $(cd "$signed" && find . -name '*.exe' | sort); do
   osslsigncode extract-signature -in "$signed/$exe" -out "$work/signature" >/dev/null
   tr -d '\000' < "$work/signature" | grep -aqF "$(basename "$exe" .exe)" && grep -aqF "$homepage" "$work/signature" ||
     fail "the signature of $exe lacks the program's name or $homepage"
-  rm -f "$work/signature"
+  # Without its signature it is the unsigned build again, so rebuilds can be compared with it.
+  osslsigncode remove-signature -in "$signed/$exe" -out "$work/stripped.exe" >/dev/null &&
+    cmp -s "$work/stripped.exe" "$unsigned/$exe" || fail "$exe differs from the unsigned one by more than its signature"
+  rm -f "$work/signature" "$work/stripped.exe"
 done
 
 cd "$root"
