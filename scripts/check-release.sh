@@ -18,8 +18,8 @@ for clone in "$a" "$b"; do
   git clone -q --no-checkout "$root" "$clone"
   git -C "$clone" -c advice.detachedHead=false checkout -q "$commit"
 done
-(cd "$a" && sh scripts/release.sh) >"$work/a.log" 2>&1 || { cat "$work/a.log"; exit 1; }
-(cd "$b" && umask 077 && TZ=Asia/Seoul sh scripts/release.sh) >"$work/b.log" 2>&1 || { cat "$work/b.log"; exit 1; }
+(cd "$a" && TZ=Asia/Seoul sh scripts/release.sh) >"$work/a.log" 2>&1 || { cat "$work/a.log"; exit 1; }
+(cd "$b" && umask 077 && TZ=America/New_York sh scripts/release.sh) >"$work/b.log" 2>&1 || { cat "$work/b.log"; exit 1; }
 zip_a=$(echo "$a"/build/release/Vantrel-*.zip)
 zip_b=$(echo "$b"/build/release/Vantrel-*.zip)
 (cd "$work" && sha256sum "${zip_a#$work/}" "${zip_b#$work/}")
