@@ -3,7 +3,7 @@
 set -eu
 packages="cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
   wine wine64 wine32:i386 libgl1 libgl1-mesa-dri libgl1:i386 libgl1-mesa-dri:i386
-  xvfb xauth x11-utils fonts-nanum fonts-unfonts-core googletest imagemagick zip unzip openssl osslsigncode"
+  xvfb xauth x11-utils fonts-nanum fonts-lexi-gulim googletest imagemagick zip unzip openssl osslsigncode"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"

@@ -45,17 +45,18 @@ setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 
 # The dialog font "맑은 고딕" (Malgun Gothic) is not on Linux: without a stand-in Hangul shows as
 # boxes. The dialog is laid out in dialog units, which follow the font's cell height, so the
-# stand-in is the Debian Korean font whose (winAscent + winDescent) / unitsPerEm is nearest
-# Malgun Gothic's 1.330: UnPilgi, 1.382 (NanumGothic, 1.150, overlaps the two pictures). The
-# caption and message-box font, Tahoma, gets NanumGothic, as on a Korean Windows whose UI font
-# has Hangul. Windows are unmanaged: Xvfb runs no window manager, and Wine would otherwise wait
-# up to two seconds for one whenever a window is hidden. A UTF-16 .reg file keeps the Korean
-# name intact whatever the Unix locale is; it is imported again whenever these settings change,
-# so an existing prefix takes new ones too.
+# stand-in is the plain gothic Debian Korean font whose (winAscent + winDescent) / unitsPerEm is
+# nearest Malgun Gothic's 1.330: LexiGulim, 1.250 (NanumGothic, 1.150, overlaps the two
+# pictures; UnPilgi, 1.382, is nearer but handwritten, and clips Latin labels). The caption and
+# message-box font, Tahoma, gets NanumGothic, as on a Korean Windows whose UI font has Hangul.
+# Windows are unmanaged: Xvfb runs no window manager, and Wine would otherwise wait up to two
+# seconds for one whenever a window is hidden. A UTF-16 .reg file keeps the Korean name intact
+# whatever the Unix locale is; it is imported again whenever these settings change, so an
+# existing prefix takes new ones too.
 reg_file="$WINEPREFIX/vantrel-settings.reg"
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
   '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-  '"맑은 고딕"="UnPilgi"' '"Malgun Gothic"="UnPilgi"' '"Tahoma"="NanumGothic"' '' \
+  '"맑은 고딕"="LexiGulim"' '"Malgun Gothic"="LexiGulim"' '"Tahoma"="NanumGothic"' '' \
   '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' |
   iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.new"
 if ! cmp -s "$reg_file.new" "$reg_file"; then
