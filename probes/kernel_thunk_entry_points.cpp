@@ -1,6 +1,6 @@
 #include "probes/kernel_thunk_entry_points.h"
 
-#include "probes/dxgi_entry_points.h"
+#include "probes/system_function.h"
 
 namespace vantrel {
 namespace {

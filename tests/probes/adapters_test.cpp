@@ -17,6 +17,7 @@
 #include "probes/dxgi_entry_points.h"
 #include "probes/kernel_thunk_entry_points.h"
 #include "probes/kernel_video_memory.h"
+#include "probes/system_function.h"
 
 namespace vantrel {
 namespace {
