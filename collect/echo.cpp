@@ -26,6 +26,13 @@ HANDLE ConsoleOf(std::FILE* stream) {
   return handle;
 }
 
+// The length of the next piece of at most `limit` units that does not end inside a surrogate pair.
+std::size_t PieceLength(std::wstring_view text, std::size_t limit) {
+  std::size_t length = text.size() < limit ? text.size() : limit;
+  if (length < text.size() && IS_HIGH_SURROGATE(text[length - 1])) --length;
+  return length;
+}
+
 // A terminal acts on C0 controls (escape sequences above all), DEL and C1 controls. Disk models
 // and device names come from device firmware, so on a console each such character shows as a
 // visible stand-in instead: a control picture, or the replacement character for C1.
@@ -42,8 +49,7 @@ void WriteToConsole(HANDLE console, std::wstring_view text) {
   for (wchar_t& unit : visible) unit = ConsoleVisible(unit);
   std::wstring_view rest = visible;
   while (!rest.empty()) {
-    std::size_t units = rest.size() < kPiece ? rest.size() : kPiece;
-    if (units < rest.size() && IS_HIGH_SURROGATE(rest[units - 1])) --units;
+    const std::size_t units = PieceLength(rest, kPiece);
     DWORD written = 0;
     if (!ConsoleApi().writeConsole(console, rest.data(), static_cast<DWORD>(units), &written, nullptr) ||
         written == 0) {
@@ -58,8 +64,7 @@ std::string ToUtf8(std::wstring_view text) {
   constexpr std::size_t kPiece = 1 << 20;
   std::string utf8;
   while (!text.empty()) {
-    std::size_t length = text.size() < kPiece ? text.size() : kPiece;
-    if (length < text.size() && IS_HIGH_SURROGATE(text[length - 1])) --length;
+    const std::size_t length = PieceLength(text, kPiece);
     const int units = static_cast<int>(length);
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
     const std::size_t start = utf8.size();
