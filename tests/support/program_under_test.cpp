@@ -1,5 +1,6 @@
 #include "support/program_under_test.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace vantrel::testing {
@@ -88,9 +89,15 @@ ProgramUnderTest::ProgramUnderTest(const std::wstring& program, const std::vecto
   startup.hStdError = errWrite;
   std::wstring commandLine = L"\"" + program + L"\"";
   std::wstring environment = MergedEnvironment(extraVariables);
-  if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                      &environment[0], nullptr, &startup, &process_)) {
+  // Now and then Wine's loader fails to start a process at all (scripts/wine-run.sh meets the
+  // same at the command line); such a start, and only such a start, is tried again.
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
+                       &environment[0], nullptr, &startup, &process_)) {
+      break;
+    }
     process_ = PROCESS_INFORMATION{};
+    std::fprintf(stderr, "CreateProcess failed (error %lu) on attempt %d\n", GetLastError(), attempt);
   }
   CloseHandle(outWrite);
   CloseHandle(errWrite);
@@ -168,7 +175,16 @@ std::wstring ClassName(HWND window) {
   return std::wstring(name, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
-RunningVantrel::RunningVantrel() : program_(VantrelExe()), window_(program_.WaitForWindow()) {}
+RunningVantrel::RunningVantrel() : program_(VantrelExe()), window_(program_.WaitForWindow()) {
+  // Why no window came, said once here for every test that stops on it; a failed start says so itself.
+  if (window_ != nullptr || !program_.Started()) return;
+  DWORD exitCode = 0;
+  if (program_.WaitForExit(0, &exitCode))
+    std::fprintf(stderr, "Vantrel.exe ended without a window, exit code 0x%08lX, standard error: %s\n", exitCode,
+                 program_.StandardError().c_str());
+  else
+    std::fprintf(stderr, "Vantrel.exe runs but showed no window\n");
+}
 
 bool RunningVantrel::Close() {
   if (window_ != nullptr && IsWindow(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
