@@ -96,8 +96,8 @@ ProgramUnderTest::ProgramUnderTest(const std::wstring& program, const std::vecto
                        &environment[0], nullptr, &startup, &process_)) {
       break;
     }
-    process_ = PROCESS_INFORMATION{};
     std::fprintf(stderr, "CreateProcess failed (error %lu) on attempt %d\n", GetLastError(), attempt);
+    process_ = PROCESS_INFORMATION{};
   }
   CloseHandle(outWrite);
   CloseHandle(errWrite);
