@@ -1,4 +1,4 @@
-// The COM entry-point table: the real ole32 functions, swappable for fakes in tests.
+// The COM entry-point table: the real ole32 functions and clock, swappable for fakes in tests.
 #include "probes/com_entry_points.h"
 
 namespace vantrel {
@@ -6,7 +6,7 @@ namespace vantrel {
 const ComEntryPoints& RealComApi() {
   static const ComEntryPoints table = {
       &::CoInitializeEx,    &::CoInitializeSecurity, &::CoCreateInstance,
-      &::CoSetProxyBlanket, &::CoUninitialize,
+      &::CoSetProxyBlanket, &::CoUninitialize,       &::GetTickCount64,
   };
   return table;
 }

@@ -1,5 +1,6 @@
-// The COM entry points that the WMI connection calls, gathered in one table that tests
-// can fill with fakes; by default it holds the real functions of ole32.
+// The COM entry points that the WMI connection calls, and the clock its waits are measured on,
+// gathered in one table that tests can fill with fakes; by default it holds the real functions
+// of ole32 and kernel32.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,7 @@ struct ComEntryPoints {
                                      OLECHAR* serverPrincipal, DWORD authnLevel, DWORD impLevel,
                                      RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities);
   void(WINAPI* coUninitialize)();
+  ULONGLONG(WINAPI* getTickCount64)();  // milliseconds; a test's fake WMI moves it as it waits
 };
 
 // The table in use.

@@ -4,7 +4,8 @@
 // Out parameters follow COM's rule, in every call the program makes: a call that succeeds hands
 // over what it put in the out parameter (a reference to release, or null); a call that fails
 // hands over nothing, whatever it left there, so that is forgotten, never released or cleared.
-// Put() empties the holder before the call; Receive(result) applies the rule after it.
+// Put() empties the holder before the call; Receive(result) applies the rule after it. A holder
+// can thus be filled again and again without leaking what it held.
 #pragma once
 
 #include <windows.h>
@@ -84,9 +85,14 @@ class Variant {
   Variant& operator=(const Variant&) = delete;
   ~Variant() { VariantClear(&value_); }
 
-  // For an out parameter: the holder must be empty (as constructed).
+  // For an out parameter: gives up the held value first, as ComPtr::Put does.
+  VARIANT* Put() {
+    VariantClear(&value_);
+    return &value_;
+  }
+  // The value in place, for a call that reads it through a non-const pointer.
   VARIANT* Get() { return &value_; }
-  // After the call that filled Get(): false, with the value forgotten, when the call failed.
+  // After the call that filled Put(): false, with the value forgotten, when the call failed.
   bool Receive(HRESULT result) {
     if (FAILED(result)) VariantInit(&value_);
     return SUCCEEDED(result);

@@ -16,7 +16,13 @@ struct Connection {
   ComPtr<IWbemServices> services;
   // Whether an open's CoInitializeEx took a share of COM that the close must give back.
   bool holdsComShare = false;
+  ULONGLONG openedAt = 0;  // on ComApi's clock
+  std::vector<std::wstring> timedOut;
 };
+
+constexpr ULONGLONG kWaitBudget = 45000;
+constexpr ULONGLONG kLongestWait = 20000;
+constexpr LONG kWaitAfterBudget = 1000;
 
 Connection& TheConnection() {
   // Never destroyed: a connection left half-open lives until the process ends, and releasing
@@ -30,6 +36,8 @@ Connection& TheConnection() {
 bool OpenWmiConnection() {
   Connection& connection = TheConnection();
   const ComEntryPoints& com = ComApi();
+  connection.openedAt = com.getTickCount64();
+  connection.timedOut.clear();
 
   const HRESULT initialised = com.coInitializeEx(nullptr, COINIT_MULTITHREADED);
   if (SUCCEEDED(initialised)) {
@@ -50,8 +58,10 @@ bool OpenWmiConnection() {
   HRESULT connected;
   {
     const Bstr resource(L"ROOT\\CIMV2");
-    connected = connection.locator->ConnectServer(resource.Get(), nullptr, nullptr, nullptr, 0, nullptr,
-                                                  nullptr, connection.services.Put());
+    // Without the flag a wedged WMI service holds this call for ever.
+    connected = connection.locator->ConnectServer(resource.Get(), nullptr, nullptr, nullptr,
+                                                  WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
+                                                  connection.services.Put());
   }
   if (!connection.services.Receive(connected)) return false;
   const HRESULT blanket =
@@ -75,5 +85,16 @@ void CloseWmiConnection() {
 IWbemServices* WmiServices() { return TheConnection().services.Get(); }
 
 IWbemLocator* WmiLocator() { return TheConnection().locator.Get(); }
+
+LONG WmiNextWait() {
+  const ULONGLONG elapsed = ComApi().getTickCount64() - TheConnection().openedAt;
+  if (elapsed >= kWaitBudget) return kWaitAfterBudget;
+  const ULONGLONG left = kWaitBudget - elapsed;
+  return static_cast<LONG>(left < kLongestWait ? left : kLongestWait);
+}
+
+void NoteWmiTimeOut(const std::wstring& statement) { TheConnection().timedOut.push_back(statement); }
+
+const std::vector<std::wstring>& WmiTimedOutStatements() { return TheConnection().timedOut; }
 
 }  // namespace vantrel

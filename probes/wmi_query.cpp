@@ -33,21 +33,39 @@ ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query) {
   return enumerator;
 }
 
-// Gives back the object held, then fetches the next one into it. False once the objects are
-// used up, when Next fails, or when it reports an object without giving one: the end either way.
-bool FetchNext(IEnumWbemClassObject* enumerator, ComPtr<IWbemClassObject>& object) {
+enum class Fetched { kObject, kEnd, kTimedOut };
+
+// Gives back the object held, then fetches the next one into it, waiting no longer than the
+// connection allows. The end when the objects are used up, when Next fails, or when it reports an
+// object without giving one; a time-out when WMI did not answer within the wait.
+Fetched FetchNext(IEnumWbemClassObject* enumerator, ComPtr<IWbemClassObject>& object) {
   ULONG returned = 0;
-  const HRESULT fetched = enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.Put(), &returned);
-  // WBEM_S_FALSE is a success code, so only the count tells whether an object came: a slot
-  // that the count leaves out was not handed over.
+  const HRESULT fetched = enumerator->Next(WmiNextWait(), 1, object.Put(), &returned);
+  // WBEM_S_FALSE and WBEM_S_TIMEDOUT are success codes, so only the count tells whether an object
+  // came: a slot that the count leaves out was not handed over.
   if (returned != 1) object.Detach();
-  return object.Receive(fetched);
+  if (object.Receive(fetched)) return Fetched::kObject;
+  return fetched == WBEM_S_TIMEDOUT ? Fetched::kTimedOut : Fetched::kEnd;
+}
+
+// Runs the statement and hands each object to `read` until it returns false or the objects end.
+// A statement that WMI did not answer in time is noted on the connection; what was read stays.
+template <class Read>
+void ForEachObject(const std::wstring& query, Read read) {
+  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(query);
+  if (!enumerator) return;
+  ComPtr<IWbemClassObject> object;
+  Fetched fetched;
+  while ((fetched = FetchNext(enumerator.Get(), object)) == Fetched::kObject) {
+    if (!read(object.Get())) return;
+  }
+  if (fetched == Fetched::kTimedOut) NoteWmiTimeOut(query);
 }
 
 // Reads one property as text; false when Get fails.
 bool ReadProperty(IWbemClassObject* object, const std::wstring& name, std::wstring& text) {
   Variant value;
-  if (!value.Receive(object->Get(name.c_str(), 0, value.Get(), nullptr, nullptr))) return false;
+  if (!value.Receive(object->Get(name.c_str(), 0, value.Put(), nullptr, nullptr))) return false;
   text = VariantToText(value.Ref());
   return true;
 }
@@ -56,48 +74,39 @@ bool ReadProperty(IWbemClassObject* object, const std::wstring& name, std::wstri
 
 std::wstring QuerySingleValue(const std::wstring& query, const std::wstring& property) {
   std::wstring result;
-  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(query);
-  if (!enumerator) return result;
-
   // Only the first object decides; the rest are never fetched.
-  ComPtr<IWbemClassObject> object;
-  if (FetchNext(enumerator.Get(), object)) {
+  ForEachObject(query, [&](IWbemClassObject* object) {
     std::wstring text;
-    if (ReadProperty(object.Get(), property, text)) result = std::move(text);
-  }
+    if (ReadProperty(object, property, text)) result = std::move(text);
+    return false;
+  });
   return result;
 }
 
 std::vector<std::wstring> QueryNameList(const std::wstring& query) {
   std::vector<std::wstring> names;
-  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(query);
-  if (!enumerator) return names;
-
-  ComPtr<IWbemClassObject> object;
-  while (FetchNext(enumerator.Get(), object)) {
+  ForEachObject(query, [&](IWbemClassObject* object) {
     std::wstring name;
-    if (ReadProperty(object.Get(), L"Name", name) && !name.empty()) names.push_back(std::move(name));
-  }
+    if (ReadProperty(object, L"Name", name) && !name.empty()) names.push_back(std::move(name));
+    return true;
+  });
   return names;
 }
 
 std::vector<PropertyRow> QueryRows(const std::wstring& query, const std::vector<std::wstring>& names) {
   std::vector<PropertyRow> rows;
-  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(query);
-  if (!enumerator) return rows;
-
-  ComPtr<IWbemClassObject> object;
-  while (FetchNext(enumerator.Get(), object)) {
+  ForEachObject(query, [&](IWbemClassObject* object) {
     PropertyRow row;
     for (const std::wstring& name : names) {
       // Every requested name gets a key, so a caller's lookup never misses; a later read of
       // a repeated name replaces the earlier one.
       std::wstring text;
-      ReadProperty(object.Get(), name, text);  // stays empty when Get fails
+      ReadProperty(object, name, text);  // stays empty when Get fails
       row[name] = std::move(text);
     }
     rows.push_back(std::move(row));
-  }
+    return true;
+  });
   return rows;
 }
 
@@ -108,11 +117,11 @@ std::wstring VariantToText(const VARIANT& value) {
 
   // A private copy with any reference resolved, so the caller's value is never touched.
   Variant copy;
-  if (!copy.Receive(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(&value)))) return std::wstring();
+  if (!copy.Receive(VariantCopyInd(copy.Put(), const_cast<VARIANT*>(&value)))) return std::wstring();
   if (V_VT(copy.Get()) == VT_BSTR) return TextOf(V_BSTR(copy.Get()));
 
   Variant converted;
-  if (!converted.Receive(VariantChangeType(converted.Get(), copy.Get(), 0, VT_BSTR))) return std::wstring();
+  if (!converted.Receive(VariantChangeType(converted.Put(), copy.Get(), 0, VT_BSTR))) return std::wstring();
   return TextOf(V_BSTR(converted.Get()));
 }
 

@@ -248,6 +248,19 @@ class FakeEnumerator final : public FakeWmiObject<IEnumWbemClassObject> {
       *returned = 1;
       return WBEM_S_NO_ERROR;
     }
+    const bool hangs = answer_.hangFrom >= 0 && call >= answer_.hangFrom;
+    if (hangs && timeout == static_cast<LONG>(WBEM_INFINITE)) {
+      ADD_FAILURE() << "Next waits for ever on a WMI that never answers";
+      return WBEM_E_FAILED;
+    }
+    const ULONGLONG due = hangs ? ~0ull : delayLeft_;
+    if (due > 0) {
+      const bool inTime = timeout == static_cast<LONG>(WBEM_INFINITE) || due <= static_cast<ULONGLONG>(timeout);
+      const ULONGLONG waited = inTime ? due : static_cast<ULONGLONG>(timeout);
+      owner_.Wait(waited);
+      if (!hangs) delayLeft_ -= waited;
+      if (!inTime) return WBEM_S_TIMEDOUT;
+    }
     if (position_ >= answer_.objects.size()) return WBEM_S_FALSE;
     objects[0] = owner_.NewObject(answer_.objects[position_++]);
     *returned = 1;
@@ -261,6 +274,7 @@ class FakeEnumerator final : public FakeWmiObject<IEnumWbemClassObject> {
 
  private:
   const FakeQueryAnswer answer_;
+  ULONGLONG delayLeft_ = answer_.firstObjectDelay;
   int nextCallsSeen_ = 0;
   size_t position_ = 0;
 };
@@ -280,7 +294,7 @@ class FakeServices final : public FakeWmiObject<IWbemServices> {
     *enumerator = nullptr;
 
     const auto scripted = owner_.answers_.find(statement);
-    const FakeQueryAnswer answer = scripted != owner_.answers_.end() ? scripted->second : FakeQueryAnswer();
+    const FakeQueryAnswer answer = scripted != owner_.answers_.end() ? scripted->second : owner_.unscripted;
     if (FAILED(answer.execQueryResult)) *enumerator = owner_.StrayEnumerator();
     if (FAILED(answer.execQueryResult) || answer.noEnumerator) return answer.execQueryResult;
     *enumerator = owner_.NewEnumerator(answer);
@@ -374,6 +388,11 @@ class FakeLocator final : public FakeWmiObject<IWbemLocator> {
                                          password, locale, securityFlags, authority, context});
     if (services == nullptr) return WBEM_E_INVALID_PARAMETER;
     *services = nullptr;
+    if (owner_.connectHangs) {
+      if ((securityFlags & WBEM_FLAG_CONNECT_USE_MAX_WAIT) == 0) ADD_FAILURE() << "ConnectServer waits for ever";
+      owner_.Wait(120000);
+      return WBEM_E_TIMED_OUT;
+    }
     if (FAILED(owner_.connectServerResult)) {
       *services = owner_.services_;
       return owner_.connectServerResult;
@@ -482,7 +501,7 @@ FakeWmi& FakeWmi::Current() { return *current; }
 const ComEntryPoints& FakeWmi::FakeTable() {
   static const ComEntryPoints table = {
       &FakeWmi::CoInitializeExFake,    &FakeWmi::CoInitializeSecurityFake, &FakeWmi::CoCreateInstanceFake,
-      &FakeWmi::CoSetProxyBlanketFake, &FakeWmi::CoUninitializeFake,
+      &FakeWmi::CoSetProxyBlanketFake, &FakeWmi::CoUninitializeFake,       &FakeWmi::GetTickCount64Fake,
   };
   return table;
 }
@@ -532,6 +551,19 @@ HRESULT WINAPI FakeWmi::CoSetProxyBlanketFake(IUnknown* proxy, DWORD authnServic
   fake.proxyBlanketCalls.push_back(
       {proxy, authnService, authzService, serverPrincipal, authnLevel, impLevel, authInfo, capabilities});
   return fake.proxyBlanketResult;
+}
+
+ULONGLONG WINAPI FakeWmi::GetTickCount64Fake() {
+  const FakeWmi& fake = Current();
+  return fake.realTime ? GetTickCount64() : fake.now;
+}
+
+void FakeWmi::Wait(ULONGLONG milliseconds) {
+  if (realTime) {
+    Sleep(static_cast<DWORD>(milliseconds));
+  } else {
+    now += milliseconds;
+  }
 }
 
 void WINAPI FakeWmi::CoUninitializeFake() {

@@ -64,6 +64,10 @@ struct FakeQueryAnswer {
   int failNextAt = -1;             // the zero-based Next call that fails (-1: none)
   HRESULT nextFailure = WBEM_E_FAILED;
   int nullObjectAt = -1;  // the Next call that reports one object but gives null
+  // Waits, on the FakeWmi's clock, as a Next with a time-out sees them: WMI takes this long before
+  // the first object (or the end), and from the hangFrom'th Next on it never answers.
+  ULONGLONG firstObjectDelay = 0;
+  int hangFrom = -1;
 };
 
 // Arguments as the fakes received them.
@@ -146,8 +150,18 @@ class FakeWmi {
   FakeWmi(const FakeWmi&) = delete;
   FakeWmi& operator=(const FakeWmi&) = delete;
 
-  // Unanswered statements get an enumerator over no objects. A second answer replaces the first.
+  // Statements not answered get `unscripted`: an enumerator over no objects unless the test changes
+  // it. A second answer replaces the first.
   void Answer(std::wstring statement, FakeQueryAnswer answer);
+  FakeQueryAnswer unscripted;
+
+  // The clock that ComApi() reads, in milliseconds, moved only by the fakes' waits. With realTime
+  // (for benchmarks) the waits really pass and the clock is the real one.
+  ULONGLONG now = 0;
+  bool realTime = false;
+  // ConnectServer never answers: with WBEM_FLAG_CONNECT_USE_MAX_WAIT it fails after two minutes,
+  // as Windows does; without it, it would wait for ever, which fails the test.
+  bool connectHangs = false;
 
   // Step results of the open, all S_OK/true by default. A success code is handed on as it is.
   HRESULT coInitializeResult = S_OK, coInitializeSecurityResult = S_OK, coCreateInstanceResult = S_OK,
@@ -200,6 +214,8 @@ class FakeWmi {
                                               OLECHAR* serverPrincipal, DWORD authnLevel, DWORD impLevel,
                                               RPC_AUTH_IDENTITY_HANDLE authInfo, DWORD capabilities);
   static void WINAPI CoUninitializeFake();
+  static ULONGLONG WINAPI GetTickCount64Fake();
+  void Wait(ULONGLONG milliseconds);
   static FakeWmi& Current();
 
   // A fresh enumerator over the scripted answer, holding one reference for the caller.

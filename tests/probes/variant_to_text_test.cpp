@@ -155,6 +155,16 @@ TEST(VariantToText, AnObjectReferenceGivesEmptyTextAndIsGivenBack) {
   EXPECT_EQ(V_UNKNOWN(&value), &object);
 }
 
+TEST(VariantHolder, PutGivesBackWhatItHeldSoAReusedHolderCannotLeak) {
+  CountingUnknown object;
+  Variant holder;
+  V_VT(holder.Get()) = VT_UNKNOWN;
+  V_UNKNOWN(holder.Get()) = &object;
+  object.AddRef();  // the holder's own reference
+  EXPECT_EQ(V_VT(holder.Put()), VT_EMPTY);
+  EXPECT_EQ(object.references, 1);
+}
+
 TEST(VariantToText, AValueOfNoConvertibleKindGivesEmptyText) {
   // An error code has no text form: the conversion fails.
   EXPECT_EQ(TextOfValue([](VARIANT& v) { V_VT(&v) = VT_ERROR; V_ERROR(&v) = DISP_E_PARAMNOTFOUND; }), L"");

@@ -62,7 +62,7 @@ TEST(WmiConnection, OpenPassesTheExactArgumentsInOrder) {
   EXPECT_EQ(connect.user, nullptr);
   EXPECT_EQ(connect.password, nullptr);
   EXPECT_EQ(connect.locale, nullptr);
-  EXPECT_EQ(connect.securityFlags, 0);
+  EXPECT_EQ(connect.securityFlags, 0x80);  // WBEM_FLAG_CONNECT_USE_MAX_WAIT: Windows gives up in 2 minutes
   EXPECT_EQ(connect.authority, nullptr);
   EXPECT_EQ(connect.context, nullptr);
 
@@ -140,6 +140,8 @@ std::vector<OpenOutcome> OpenOutcomes() {
        false, 1},
       {"ConnectServer fails", [](FakeWmi& w) { w.connectServerResult = WBEM_E_ACCESS_DENIED; }, false, kUpToConnect,
        true, false, 1},
+      // Without the flag for a bounded wait, the fake fails the test instead of waiting for ever.
+      {"ConnectServer hangs", [](FakeWmi& w) { w.connectHangs = true; }, false, kUpToConnect, true, false, 1},
       {"ConnectServer gives no services", [](FakeWmi& w) { w.giveServices = false; }, false, kUpToConnect, true,
        false, 1},
       {"CoSetProxyBlanket fails", [](FakeWmi& w) { w.proxyBlanketResult = E_ACCESSDENIED; }, false, kFullOpen, true,
