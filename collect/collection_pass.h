@@ -15,14 +15,20 @@ enum Category : std::size_t { kOs, kCpu, kRam, kMainBoard, kVga, kHdd, kSound, k
 
 using CategoryLists = std::array<CategoryList*, kCategoryCount>;
 
+enum class PassResult {
+  kComplete,
+  kIncomplete,      // WMI did not answer every statement in time; those categories say so
+  kWmiUnavailable,  // the connection could not be opened
+};
+
 // Fills the lists and the report (lines each ended by CR LF, in category order) and echoes
-// diagnostic lines. False, with "WMI Init Failed\n" on std::cout and nothing else touched,
-// when the WMI connection cannot be opened.
-bool RunCollectionPass(const CategoryLists& categories, std::wstring& specReport);
+// diagnostic lines. With "WMI Init Failed\n" on std::cout and nothing else touched when the WMI
+// connection cannot be opened.
+PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& specReport);
 
 // The same over one list object per category, in category order.
 template <class List, class = std::enable_if_t<std::is_base_of_v<CategoryList, List>>>
-bool RunCollectionPass(std::array<List, kCategoryCount>& lists, std::wstring& specReport) {
+PassResult RunCollectionPass(std::array<List, kCategoryCount>& lists, std::wstring& specReport) {
   CategoryLists categories{};
   for (std::size_t i = 0; i < kCategoryCount; ++i) categories[i] = &lists[i];
   return RunCollectionPass(categories, specReport);

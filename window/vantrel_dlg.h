@@ -21,8 +21,8 @@ class CVantrelDlg : public ModalDialog {
   CVantrelDlg();
   ~CVantrelDlg() override = default;
 
-  // Fills the combos and the spec report; false when WMI could not be opened.
-  bool RunCollectionPass();
+  // Fills the combos and the spec report.
+  PassResult RunCollectionPass();
 
   const std::wstring& SpecReport() const { return m_specReport; }
 

@@ -66,10 +66,11 @@ class CollectionPassTest : public ::testing::Test {
   }
 
   void Answer(MachineStatement statement, FakeQueryAnswer answer) {
+    answer.firstObjectDelay = firstObjectDelay_;
     wmi_.Answer(StatementText(statement), std::move(answer));
   }
 
-  bool Run() { return RunCollectionPass(lists_, report_); }
+  PassResult Run() { return RunCollectionPass(lists_, report_); }
 
   const Lines& LinesOf(Category category) const { return lists_[category].Lines(); }
 
@@ -94,36 +95,101 @@ class CollectionPassTest : public ::testing::Test {
   std::array<MemoryCategoryList, kCategoryCount> lists_;
   std::wstring report_;
   testing::CapturedOutput output_;
+  ULONGLONG firstObjectDelay_ = 0;  // of every answer the test scripts
 };
+
+const std::wstring kWorkedExampleReport = std::wstring(L"Windows 10 Pro (64비트)\r\n"
+                                                      L"Example 6-Core Processor\r\n"
+                                                      L"총 RAM: 16 GB\r\n"
+                                                      L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200\r\n"
+                                                      L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200\r\n"
+                                                      L"Board-X1 (VendorB)\r\n") +
+                                         kAdapterALine +
+                                         L"\r\n"
+                                         L"Graphics Adapter B ( 0 GB )\r\n"
+                                         L"Disk 0 : SSD Model 500 (466 GB) / IDE\r\n"
+                                         L"Disk 1 : HDD Model 2000 (2 TB) / IDE\r\n"
+                                         L"Audio Device A\r\n"
+                                         L"Audio Device B\r\n"
+                                         L"ODD: 없음\r\n";
+const char kWorkedExampleEcho[] =
+    "Disk: SSD Model 500\nDisk: HDD Model 2000\nSound: Audio Device A\nSound: Audio Device B\n"
+    "ODD: \xEC\x97\x86\xEC\x9D\x8C\n";
 
 TEST_F(CollectionPassTest, WorkedExampleGivesTheThirteenReportLines) {
   AnswerWorkedExample();
-  ASSERT_TRUE(Run());
-
-  const std::wstring expected = std::wstring(L"Windows 10 Pro (64비트)\r\n"
-                                             L"Example 6-Core Processor\r\n"
-                                             L"총 RAM: 16 GB\r\n"
-                                             L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200\r\n"
-                                             L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200\r\n"
-                                             L"Board-X1 (VendorB)\r\n") +
-                                kAdapterALine +
-                                L"\r\n"
-                                L"Graphics Adapter B ( 0 GB )\r\n"
-                                L"Disk 0 : SSD Model 500 (466 GB) / IDE\r\n"
-                                L"Disk 1 : HDD Model 2000 (2 TB) / IDE\r\n"
-                                L"Audio Device A\r\n"
-                                L"Audio Device B\r\n"
-                                L"ODD: 없음\r\n";
-  EXPECT_EQ(report_, expected);
-  EXPECT_EQ(Echoed(),
-            "Disk: SSD Model 500\nDisk: HDD Model 2000\nSound: Audio Device A\nSound: Audio Device B\n"
-            "ODD: \xEC\x97\x86\xEC\x9D\x8C\n");
+  ASSERT_EQ(Run(), PassResult::kComplete);
+  EXPECT_EQ(report_, kWorkedExampleReport);
+  EXPECT_EQ(Echoed(), kWorkedExampleEcho);
   EXPECT_EQ(output_.Cout(), "");
+}
+
+// WMI that takes 3 s before the first object of every statement: 30 s for the pass, within
+// every wait and the pass's budget.
+TEST_F(CollectionPassTest, ASlowMachineLosesNothing) {
+  wmi_.unscripted.firstObjectDelay = firstObjectDelay_ = 3000;
+  AnswerWorkedExample();
+  ASSERT_EQ(Run(), PassResult::kComplete);
+  EXPECT_EQ(wmi_.now, 30000u);
+  EXPECT_EQ(report_, kWorkedExampleReport);
+  EXPECT_EQ(Echoed(), kWorkedExampleEcho);
+}
+
+const std::wstring kNotAnswered = L"확인 못 함 (Windows 응답 시간 초과)";
+
+// Every provider hangs: 20 s, 20 s, then what is left of 45 s, then 1 s for each statement, so
+// the window comes within a minute, and each category says it got no answer, never that the
+// hardware is missing.
+TEST_F(CollectionPassTest, AWmiThatNeverAnswersGivesEveryCategoryItsNoticeWithinAMinute) {
+  wmi_.unscripted.hangFrom = 0;
+  dxgi_.adapters = {{L"Graphics Adapter B", 134217728}};
+  ASSERT_EQ(Run(), PassResult::kIncomplete);
+
+  std::vector<LONG> waits;
+  for (const auto& call : wmi_.nextCalls) waits.push_back(call.timeout);
+  EXPECT_EQ(waits, (std::vector<LONG>{20000, 20000, 5000, 1000, 1000, 1000, 1000, 1000, 1000, 1000}));
+  EXPECT_EQ(wmi_.now, 52000u);
+  for (Category category : {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd}) {
+    EXPECT_EQ(LinesOf(category), Lines{kNotAnswered}) << category;
+  }
+  EXPECT_EQ(ReportLines(), (Lines{L"OS: " + kNotAnswered, L"CPU: " + kNotAnswered, L"RAM: " + kNotAnswered,
+                                  L"Main Board: " + kNotAnswered, L"Graphics Adapter B ( 0 GB )",
+                                  L"Disk: " + kNotAnswered, L"Sound: " + kNotAnswered, L"ODD: " + kNotAnswered}));
+  EXPECT_EQ(Echoed(),
+            "WMI Timeout: Win32_OperatingSystem\nWMI Timeout: Win32_OperatingSystem\nWMI Timeout: Win32_Processor\n"
+            "WMI Timeout: Win32_ComputerSystem\nWMI Timeout: Win32_PhysicalMemory\nWMI Timeout: Win32_BaseBoard\n"
+            "WMI Timeout: Win32_BaseBoard\nWMI Timeout: Win32_DiskDrive\nWMI Timeout: Win32_SoundDevice\n"
+            "WMI Timeout: Win32_CDROMDrive\n");
+  for (const MemoryCategoryList& list : lists_) EXPECT_EQ(list.Selected(), 0);
+  EXPECT_EQ(wmi_.OutstandingReferences(), 0);
+}
+
+// A single value that timed out builds no line; rows read before a time-out stay.
+TEST_F(CollectionPassTest, LinesReadBeforeATimeOutStayAndOnlyTheirCategoryIsMarked) {
+  AnswerWorkedExample();
+  FakeQueryAnswer total = One(L"TotalPhysicalMemory", L"17113022464");
+  total.hangFrom = 0;
+  Answer(kTotalMemoryStatement, total);
+  FakeQueryAnswer disks{{Disk(0, L"SSD Model 500", L"500105249280"), Disk(1, L"HDD Model 2000", L"0")}};
+  disks.hangFrom = 1;
+  Answer(kDisksStatement, disks);
+  ASSERT_EQ(Run(), PassResult::kIncomplete);
+
+  EXPECT_EQ(LinesOf(kRam), (Lines{L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200",
+                                  L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200", kNotAnswered}));
+  EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 0 : SSD Model 500 (466 GB) / IDE", kNotAnswered}));
+  EXPECT_EQ(LinesOf(kOdd), Lines{L"없음"});
+  const Lines report = ReportLines();
+  ASSERT_EQ(report.size(), 13u);
+  EXPECT_EQ(report[4], L"RAM: " + kNotAnswered);
+  EXPECT_EQ(report[9], L"Disk: " + kNotAnswered);
+  EXPECT_EQ(Echoed(), "WMI Timeout: Win32_ComputerSystem\nDisk: SSD Model 500\nWMI Timeout: Win32_DiskDrive\n"
+                      "Sound: Audio Device A\nSound: Audio Device B\nODD: \xEC\x97\x86\xEC\x9D\x8C\n");
 }
 
 TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine) {
   AnswerWorkedExample();
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
 
   EXPECT_EQ(LinesOf(kOs), Lines{L"Windows 10 Pro (64비트)"});
   EXPECT_EQ(LinesOf(kCpu), Lines{L"Example 6-Core Processor"});
@@ -139,7 +205,7 @@ TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine)
 
 TEST_F(CollectionPassTest, IssuesEachStatementOnceInOrderWithTheAdaptersBetweenTheSeventhAndEighth) {
   AnswerWorkedExample();
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
 
   Lines expected;
   for (std::size_t i = 0; i < kMachineStatementCount; ++i) {
@@ -151,7 +217,7 @@ TEST_F(CollectionPassTest, IssuesEachStatementOnceInOrderWithTheAdaptersBetweenT
 
 TEST_F(CollectionPassTest, ClosesTheConnectionAndReleasesEveryReference) {
   AnswerWorkedExample();
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
   EXPECT_EQ(WmiServices(), nullptr);
   EXPECT_EQ(WmiLocator(), nullptr);
   EXPECT_EQ(wmi_.uninitializeCount, 1);
@@ -164,7 +230,7 @@ TEST_F(CollectionPassTest, FailedOpenWritesTheMessageAndTouchesNothingElse) {
   lists_[kCpu].Append(L"left as it was");
   report_ = L"kept";
 
-  EXPECT_FALSE(Run());
+  EXPECT_EQ(Run(), PassResult::kWmiUnavailable);
 
   EXPECT_EQ(output_.Cout(), std::string("WMI Init Failed\n", 16));
   EXPECT_EQ(Echoed(), "");
@@ -179,7 +245,7 @@ TEST_F(CollectionPassTest, FailedOpenWritesTheMessageAndTouchesNothingElse) {
 
 TEST_F(CollectionPassTest, EmptyMachineGivesEveryFallback) {
   dxgi_.createResult = DXGI_ERROR_UNSUPPORTED;
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
 
   EXPECT_EQ(report_, L"\r\n\r\n총 RAM: 0 GB\r\n ()\r\nDisk: 없음\r\nSound: 없음\r\nODD: 없음\r\n");
   EXPECT_EQ(LinesOf(kOs), Lines{L""});
@@ -197,7 +263,7 @@ TEST_F(CollectionPassTest, EmptyMachineGivesEveryFallback) {
 TEST_F(CollectionPassTest, ResetsTheListsAndTheReportBeforeFilling) {
   for (MemoryCategoryList& list : lists_) list.Append(L"stale");
   report_ = L"stale\r\n";
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
   EXPECT_EQ(report_.find(L"stale"), std::wstring::npos);
   for (const MemoryCategoryList& list : lists_) EXPECT_NE(list.Lines().front(), L"stale");
 }
@@ -214,7 +280,7 @@ class OsSuffixTest : public CollectionPassTest, public ::testing::WithParamInter
 TEST_P(OsSuffixTest, FollowsTheFirstRuleThatApplies) {
   Answer(kCaptionStatement, One(L"Caption", GetParam().caption));
   Answer(kArchitectureStatement, One(L"OSArchitecture", GetParam().architecture));
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
   EXPECT_EQ(LinesOf(kOs), Lines{GetParam().line});
 }
 
@@ -235,7 +301,7 @@ TEST_F(CollectionPassTest, OddMemoryAndBoardTextsStayInTheirFields) {
   Answer(kModulesStatement, FakeQueryAnswer{{Module(L"A", L"B", L"", FakeValue::Failure(WBEM_E_NOT_FOUND)),
                                               Module(L"C", L"D", L"-8589934592", FakeValue::Null())}});
   Answer(kBoardMakerStatement, One(L"Manufacturer", L"%s maker"));
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
 
   EXPECT_EQ(LinesOf(kRam), (Lines{L"총 RAM: 0 GB", L"A / B : 0 GB /  MHz / VendorA / PN-8G-3200",
                                   L"C / D : 0 GB /  MHz / VendorA / PN-8G-3200"}));
@@ -245,7 +311,7 @@ TEST_F(CollectionPassTest, OddMemoryAndBoardTextsStayInTheirFields) {
 TEST_F(CollectionPassTest, DisksKeepTheirDeliveryOrderAndZeroSizeReadsAsTheDigitZero) {
   Answer(kDisksStatement, FakeQueryAnswer{{Disk(1, L"Second", L""), Disk(0, L"First", L"0"),
                                             Disk(2, L"Huge", L"99999999999999999999999999999")}});
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
   EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 1 : Second (0) / IDE", L"Disk 0 : First (0) / IDE",
                                   L"Disk 2 : Huge (16777216 TB) / IDE"}));
   EXPECT_EQ(Echoed(), "Disk: Second\nDisk: First\nDisk: Huge\nODD: \xEC\x97\x86\xEC\x9D\x8C\n");
@@ -280,7 +346,7 @@ TEST_F(CollectionPassTest, DisksSoundDevicesAndOpticalDrivesAreEchoedBeforeTheyA
   Answer(kSoundStatement, Names({L"사운드", L"사운드"}));
   Answer(kOpticalStatement, Names({L"DVD-RW", L"BD-ROM"}));
   std::array<EchoNotingList, kCategoryCount> lists = EchoNotingLists(output_);
-  ASSERT_TRUE(RunCollectionPass(lists, report_));
+  ASSERT_EQ(RunCollectionPass(lists, report_), PassResult::kComplete);
 
   const std::string disk = "Disk: SSD\n", sound = "Sound: 사운드\n", echoed = disk + sound + sound + "ODD: DVD-RW\n";
   EXPECT_EQ(lists[kHdd].echoedBefore, std::vector<std::string>{disk});
@@ -293,14 +359,14 @@ TEST_F(CollectionPassTest, DisksSoundDevicesAndOpticalDrivesAreEchoedBeforeTheyA
   Answer(kOpticalStatement, FakeQueryAnswer{});
   output_.Clear();
   std::array<EchoNotingList, kCategoryCount> again = EchoNotingLists(output_);
-  ASSERT_TRUE(RunCollectionPass(again, report_));
+  ASSERT_EQ(RunCollectionPass(again, report_), PassResult::kComplete);
   EXPECT_EQ(again[kOdd].echoedBefore, std::vector<std::string>{disk + sound + sound + "ODD: 없음\n"});
 }
 
 TEST_F(CollectionPassTest, NoAdapterLeavesNoVgaLineInTheReport) {
   AnswerWorkedExample();
   dxgi_.adapters.clear();
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Run(), PassResult::kComplete);
   const Lines report = ReportLines();
   ASSERT_EQ(report.size(), 11u);
   EXPECT_EQ(report[5], L"Board-X1 (VendorB)");

@@ -385,7 +385,7 @@ class FaultInjection : public ::testing::Test {
     for (MemoryCategoryList& list : lists) list.Append(kUntouched);
     std::wstring report = std::wstring(kUntouched) + L"\r\n";
 
-    const bool complete = RunCollectionPass(lists, report);
+    const bool complete = RunCollectionPass(lists, report) == PassResult::kComplete;
 
     const std::wstring echoed = testing::WideOfUtf8(output_.Echoed());
     const std::string printed = output_.Cout();

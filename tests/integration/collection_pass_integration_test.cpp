@@ -15,27 +15,27 @@
 namespace vantrel {
 namespace {
 
-struct PassResult {
+struct RealPass {
   bool complete = false;
   std::array<MemoryCategoryList, kCategoryCount> lists;
   std::wstring report;
 };
 
-PassResult RunRealPass() {
-  PassResult result;
+RealPass RunRealPass() {
+  RealPass result;
   testing::CapturedOutput quiet;  // keeps the test's own output clean
-  result.complete = RunCollectionPass(result.lists, result.report);
+  result.complete = RunCollectionPass(result.lists, result.report) == vantrel::PassResult::kComplete;
   return result;
 }
 
-std::wstring ReportFromLists(const PassResult& pass) {
+std::wstring ReportFromLists(const RealPass& pass) {
   testing::CategoryLines lines;
   for (std::size_t c = 0; c < kCategoryCount; ++c) lines[c] = pass.lists[c].Lines();
   return testing::ReportFromCategoryLines(lines);
 }
 
 TEST(CollectionPassIntegration, FillsEveryCategoryInOrderFromTheRealMachine) {
-  const PassResult pass = RunRealPass();
+  const RealPass pass = RunRealPass();
   ASSERT_TRUE(pass.complete);
 
   std::size_t lineCount = 0;
@@ -53,7 +53,7 @@ TEST(CollectionPassIntegration, FillsEveryCategoryInOrderFromTheRealMachine) {
 }
 
 TEST(CollectionPassIntegration, ReportProgramPrintsThePassReportAsUtf8) {
-  const PassResult pass = RunRealPass();
+  const RealPass pass = RunRealPass();
   ASSERT_TRUE(pass.complete);
 
   const testing::ChildResult child = testing::RunChild(testing::VantrelReportExe());
