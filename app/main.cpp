@@ -2,6 +2,7 @@
 // command-line option.
 #include <windows.h>
 
+#include "app/program_start.h"
 #include "app/vantrel_app.h"
 
 namespace {
@@ -10,4 +11,8 @@ vantrel::CVantrelApp g_theApp;
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return vantrel::RunApplication(); }
+// A GUI program has nowhere to say why it stopped; it ends without the runtime's box.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  vantrel::LoadDllsFromSystemFolderOnly();
+  return vantrel::RunGuarded([] { return vantrel::RunApplication(); }, "Vantrel", nullptr);
+}

@@ -137,18 +137,54 @@ void CVantrelDlg::OnCopyClicked() {
   if (CopyTextToClipboard(Handle(), m_specReport)) ShowMessage(Handle(), L"PC 사양 복사되었습니다.");
 }
 
+namespace {
+
 // The system's handler for https addresses, normally the default browser; a failure shows nothing.
-// The handler may be reached through COM, which ShellExecuteW wants initialised as a single-
-// threaded apartment. After a complete collection pass the thread has no COM; after a failed WMI
-// open it is still in the multithreaded apartment (RPC_E_CHANGED_MODE), and the call goes as it is.
-void CVantrelDlg::OnHomepageClicked() {
+// The handler may be reached through COM, and the shell wants its caller in a single-threaded
+// apartment, which is given back after the call. False, with nothing done, when this thread is in
+// the multithreaded apartment.
+bool OpenHomepageInApartment() {
   const ActionEntryPoints& api = ActionApi();
   const HRESULT apartment = api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  if (apartment == RPC_E_CHANGED_MODE) return false;
   api.shellExecute(nullptr, L"open", kHomepageUrl, nullptr, nullptr, SW_SHOWNORMAL);
   if (SUCCEEDED(apartment)) api.coUninitialize();
+  return true;
 }
 
-bool CVantrelDlg::RunCollectionPass() {
+DWORD WINAPI OpenHomepageOnItsOwnThread(void*) {
+  OpenHomepageInApartment();
+  return 0;
+}
+
+// How long the window waits for the shell on a thread of its own; a shell slower than that
+// finishes on its own.
+constexpr DWORD kShellWait = 30000;
+
+}  // namespace
+
+// After a complete collection pass the window's thread has no COM; after a failed WMI open it is
+// still in the multithreaded apartment, so a thread of its own meets the shell instead. While it
+// waits, the window takes the messages sent to it (the shell may ask every window, by DDE) and no
+// input.
+void CVantrelDlg::OnHomepageClicked() {
+  if (OpenHomepageInApartment()) return;
+  const HANDLE thread = CreateThread(nullptr, 0, &OpenHomepageOnItsOwnThread, nullptr, 0, nullptr);
+  if (thread == nullptr) return;
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    const ULONGLONG waited = GetTickCount64() - start;
+    if (waited >= kShellWait) break;
+    const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, static_cast<DWORD>(kShellWait - waited),
+                                                  QS_SENDMESSAGE);
+    if (woken != WAIT_OBJECT_0 + 1) break;
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // delivers the messages sent to this thread
+  }
+  CloseHandle(thread);
+}
+
+PassResult CVantrelDlg::RunCollectionPass() {
   return vantrel::RunCollectionPass(m_categoryCombos, m_specReport);
 }
 

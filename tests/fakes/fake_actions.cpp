@@ -64,17 +64,24 @@ BOOL WINAPI FakeCloseClipboard() {
   return TRUE;
 }
 
-HRESULT WINAPI FakeCoInitializeEx(LPVOID, DWORD coInit) {
-  g_fake->calls.push_back("CoInitializeEx");
-  g_fake->comInitializeFlags.push_back(coInit);
-  return g_fake->comInitializeResult;
+// The COM and shell calls may come from a thread of the program's own, which has no COM yet.
+bool OnTheTestsThread() { return GetCurrentThreadId() == g_fake->testThread; }
+
+void NoteThreadedCall(const char* name) {
+  g_fake->calls.push_back(std::string(name) + (OnTheTestsThread() ? "" : " on another thread"));
 }
 
-void WINAPI FakeCoUninitialize() { g_fake->calls.push_back("CoUninitialize"); }
+HRESULT WINAPI FakeCoInitializeEx(LPVOID, DWORD coInit) {
+  NoteThreadedCall("CoInitializeEx");
+  g_fake->comInitializeFlags.push_back(coInit);
+  return OnTheTestsThread() ? g_fake->comInitializeResult : S_OK;
+}
+
+void WINAPI FakeCoUninitialize() { NoteThreadedCall("CoUninitialize"); }
 
 HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                                   INT show) {
-  g_fake->calls.push_back("ShellExecuteW");
+  NoteThreadedCall("ShellExecuteW");
   g_fake->shellCalls.push_back(FakeActions::ShellCall{owner, operation != nullptr ? operation : L"<null>",
                                                       file != nullptr ? file : L"<null>", parameters == nullptr,
                                                       directory == nullptr, show});
@@ -95,7 +102,7 @@ const ActionEntryPoints kFakeTable = {&FakeOpenClipboard, &FakeEmptyClipboard,  
 
 }  // namespace
 
-FakeActions::FakeActions() : table_(ActionApi(), kFakeTable) { g_fake = this; }
+FakeActions::FakeActions() : testThread(GetCurrentThreadId()), table_(ActionApi(), kFakeTable) { g_fake = this; }
 
 FakeActions::~FakeActions() { g_fake = nullptr; }
 

@@ -24,10 +24,11 @@ class FakeActions {
   bool allocationSucceeds = true;
   bool lockSucceeds = true;
   bool clipboardTakesData = true;
-  HRESULT comInitializeResult = S_OK;
+  HRESULT comInitializeResult = S_OK;  // on the test's thread; another thread gets S_OK
 
   // What the fakes saw.
-  std::vector<std::string> calls;        // entry point names, in order
+  const DWORD testThread;
+  std::vector<std::string> calls;        // entry point names, in order; " on another thread" added
   HWND clipboardOwner = nullptr;
   UINT allocationFlags = 0;
   SIZE_T allocationBytes = 0;

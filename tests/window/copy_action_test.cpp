@@ -127,13 +127,15 @@ TEST_F(ActionsTest, EmptyReportTouchesNothing) {
   EXPECT_TRUE(actions_.calls.empty());
 }
 
-// Inside a single-threaded apartment that is given back after the call, unless the thread is
-// still in the multithreaded one (after a failed WMI open) or already single-threaded.
+// Inside a single-threaded apartment that is given back after the call; a thread still in the
+// multithreaded one (after a failed WMI open) leaves the call to a thread of its own.
 TEST_F(ActionsTest, HomepageClickOpensTheAddressInAnApartmentAndNothingElse) {
   const std::pair<HRESULT, Calls> apartments[] = {
       {S_OK, {"CoInitializeEx", "ShellExecuteW", "CoUninitialize"}},
       {S_FALSE, {"CoInitializeEx", "ShellExecuteW", "CoUninitialize"}},
-      {RPC_E_CHANGED_MODE, {"CoInitializeEx", "ShellExecuteW"}}};
+      {RPC_E_CHANGED_MODE,
+       {"CoInitializeEx", "CoInitializeEx on another thread", "ShellExecuteW on another thread",
+        "CoUninitialize on another thread"}}};
   for (const auto& [answer, calls] : apartments) {
     actions_.calls.clear();
     actions_.comInitializeResult = answer;
@@ -141,7 +143,7 @@ TEST_F(ActionsTest, HomepageClickOpensTheAddressInAnApartmentAndNothingElse) {
     testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_HOMEPAGE_PICTURE); });
     EXPECT_EQ(actions_.calls, calls) << std::hex << answer;
   }
-  EXPECT_EQ(actions_.comInitializeFlags, std::vector<DWORD>(3, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  EXPECT_EQ(actions_.comInitializeFlags, std::vector<DWORD>(4, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   ASSERT_EQ(actions_.shellCalls.size(), 3u);
   const auto& call = actions_.shellCalls[0];
   EXPECT_EQ(call.owner, nullptr);

@@ -1,0 +1,33 @@
+#include "app/program_start.h"
+
+namespace vantrel {
+
+const DllSearchEntryPoints& RealDllSearchApi() {
+  static const DllSearchEntryPoints real = {
+      // kernel32 is mapped into every process, so this looks it up without loading anything.
+      reinterpret_cast<BOOL(WINAPI*)(DWORD)>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))),
+      &::SetDllDirectoryW,
+  };
+  return real;
+}
+
+DllSearchEntryPoints& DllSearchApi() {
+  static DllSearchEntryPoints live = RealDllSearchApi();
+  return live;
+}
+
+void LoadDllsFromSystemFolderOnly() {
+  const DllSearchEntryPoints& api = DllSearchApi();
+  constexpr DWORD kSystemFolderOnly = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  if (api.setDefaultDllDirectories != nullptr && api.setDefaultDllDirectories(kSystemFolderOnly)) return;
+  api.setDllDirectory(L"");
+}
+
+void SayWhyStopped(std::FILE* reasons, const char* program, const char* why) {
+  if (reasons == nullptr) return;
+  std::fprintf(reasons, "%s: stopped: %s\n", program, why);
+  std::fflush(reasons);
+}
+
+}  // namespace vantrel
