@@ -4,6 +4,8 @@
 //   pass:    the collection pass in this process, with in-memory lists
 //   start:   Vantrel.exe from process creation to its window being visible
 //   wmic:    the same information through the command-line tool, one call per category
+//   stuck:   a WMI whose every provider hangs (a fake whose waits really pass): the spec window
+//            until it is up, and the report's pass until it ends; once each, about a minute each
 #include <windows.h>
 #include <dxgi.h>
 #include <psapi.h>
@@ -20,9 +22,12 @@
 
 #include "collect/collection_pass.h"
 #include "collect/echo.h"
+#include "fakes/fake_wmi.h"
 #include "fakes/random_machine.h"
 #include "probes/com_ptr.h"
+#include "support/modal_run.h"
 #include "support/program_under_test.h"
+#include "window/vantrel_dlg.h"
 
 namespace {
 
@@ -43,7 +48,7 @@ void RunStatement(IWbemServices* services, vantrel::testing::MachineStatement st
     if (FAILED(results->Next(WBEM_INFINITE, 1, object.Put(), &returned)) || returned == 0) break;
     for (const std::wstring& property : vantrel::testing::StatementProperties(statement)) {
       vantrel::Variant value;
-      object->Get(property.c_str(), 0, value.Get(), nullptr, nullptr);
+      object->Get(property.c_str(), 0, value.Put(), nullptr, nullptr);
     }
   }
 }
@@ -174,6 +179,25 @@ void WmicPerCategory() {
   }
 }
 
+struct StuckTimes {
+  double windowUp = 0;
+  double reportPass = 0;
+};
+
+StuckTimes WithStuckWmi() {
+  vantrel::testing::FakeWmi wmi;
+  wmi.realTime = true;
+  wmi.unscripted.hangFrom = 0;
+  StuckTimes times;
+  times.reportPass = Milliseconds(CollectionPass);
+  const auto start = std::chrono::steady_clock::now();
+  vantrel::CVantrelDlg dialog;
+  vantrel::testing::RunShown(dialog, [&](HWND) {
+    times.windowUp = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  });
+  return times;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,6 +217,7 @@ int main(int argc, char** argv) {
   }
   const double start = Median(starts);
   const double wmic = MedianOf(runs, [] { return Milliseconds(WmicPerCategory); });
+  const StuckTimes stuck = WithStuckWmi();
 
   vantrel::SetEchoStream(nullptr);
   if (sink != nullptr) std::fclose(sink);
@@ -203,6 +228,8 @@ int main(int argc, char** argv) {
   std::printf("%-56s %10.1f %10.2f\n", "Vantrel.exe: process start to visible window", start, start / floor);
   std::printf("%-56s %10.1f %10.2f\n", "wmic, one call per category (9 calls)", wmic, wmic / floor);
   std::printf("%-56s %10.1f MiB\n", "Vantrel.exe peak working set, window up", Median(peaks) / (1024.0 * 1024.0));
+  std::printf("%-56s %10.1f\n", "stuck WMI (every provider hangs): spec window up, once", stuck.windowUp);
+  std::printf("%-56s %10.1f\n", "stuck WMI: the report's collection pass, once", stuck.reportPass);
   std::printf("runs: %d, %zu-bit build\n", runs, sizeof(void*) * 8);
   return 0;
 }
