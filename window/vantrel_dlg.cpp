@@ -1,5 +1,6 @@
 #include "window/vantrel_dlg.h"
 
+#include <memory>
 #include <utility>
 
 #include "window/action_entry_points.h"
@@ -169,19 +170,20 @@ constexpr DWORD kShellWait = 30000;
 // input.
 void CVantrelDlg::OnHomepageClicked() {
   if (OpenHomepageInApartment()) return;
-  const HANDLE thread = CreateThread(nullptr, 0, &OpenHomepageOnItsOwnThread, nullptr, 0, nullptr);
-  if (thread == nullptr) return;
+  const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> thread(
+      CreateThread(nullptr, 0, &OpenHomepageOnItsOwnThread, nullptr, 0, nullptr), &CloseHandle);
+  if (!thread) return;
+  HANDLE handle = thread.get();
   const ULONGLONG start = GetTickCount64();
   for (;;) {
     const ULONGLONG waited = GetTickCount64() - start;
     if (waited >= kShellWait) break;
-    const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, static_cast<DWORD>(kShellWait - waited),
-                                                  QS_SENDMESSAGE);
+    const DWORD woken =
+        MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(kShellWait - waited), QS_SENDMESSAGE);
     if (woken != WAIT_OBJECT_0 + 1) break;
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // delivers the messages sent to this thread
   }
-  CloseHandle(thread);
 }
 
 PassResult CVantrelDlg::RunCollectionPass() {
