@@ -222,9 +222,13 @@ TEST(SettingsKey, ARunCreatesItEmptyInTheProgramsOwnRegistryView) {
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
     GTEST_SKIP() << "needs an administrator: a standard user can create no key under HKEY_LOCAL_MACHINE";
   RegCloseKey(software);
-  const LONG removed = RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern");
-  ASSERT_TRUE(removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND) << "the key could not be removed: " << removed;
-  ASSERT_FALSE(SettingsKeyExists());
+  // The test deletes no key it did not make: under Wine the key belongs to the test prefix, which
+  // earlier runs of the program filled; on Windows a key that is there already is someone's.
+  if (SettingsKeyExists()) {
+    if (!testing::UnderWine()) GTEST_SKIP() << "HKLM\\SOFTWARE\\Halvern is there already and is not this test's";
+    const LONG removed = RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern");
+    ASSERT_EQ(removed, ERROR_SUCCESS) << "the key could not be removed";
+  }
   {
     testing::RunningVantrel vantrel;
     ASSERT_NE(vantrel.Window(), nullptr);
@@ -239,6 +243,7 @@ TEST(SettingsKey, ARunCreatesItEmptyInTheProgramsOwnRegistryView) {
   RegCloseKey(key);
   EXPECT_EQ(values, 0u);
   EXPECT_EQ(subkeys, 0u);
+  if (!testing::UnderWine()) RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern");  // the one this run made
 }
 
 std::wstring VersionString(const std::vector<unsigned char>& data, const wchar_t* name) {
