@@ -23,10 +23,9 @@ namespace {
 
 using testing::CategoryLines;
 using testing::ChildResult;
+using testing::FileExists;
 
 constexpr std::size_t kVga = 4;  // index of the VGA category
-
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string FileBytes(const std::wstring& path) {
   std::FILE* in = _wfopen(path.c_str(), L"rb");

@@ -15,8 +15,6 @@ const wchar_t kJournal[] = L"Software\\Vantrel tests\\Undo";
 const wchar_t kValuePrefix[] = L"value:";
 const wchar_t kKeyPrefix[] = L"key:";
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 bool KeyExists(const std::wstring& subkey) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
@@ -117,6 +115,8 @@ std::vector<JournalEntry> ReadJournal() {
 }
 
 }  // namespace
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring SystemFolder() {
   wchar_t folder[MAX_PATH];

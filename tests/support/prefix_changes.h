@@ -13,6 +13,8 @@ namespace vantrel::testing {
 // says system32 and the files are those of the 32-bit folder).
 std::wstring SystemFolder();
 
+bool FileExists(const std::wstring& path);
+
 // Puts a DLL of its own in place of one in the system folder for the guard's life. The original
 // waits beside it under another name until it is put back.
 class ReplacedSystemDll {

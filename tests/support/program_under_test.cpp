@@ -90,7 +90,9 @@ ProgramUnderTest::ProgramUnderTest(const std::wstring& program, const std::vecto
   std::wstring commandLine = L"\"" + program + L"\"";
   std::wstring environment = MergedEnvironment(extraVariables);
   // Now and then Wine's loader fails to start a process at all (scripts/wine-run.sh meets the
-  // same at the command line); such a start, and only such a start, is tried again.
+  // same at the command line), which shows here as a failed CreateProcessW whose error says nothing
+  // certain. So every failed start is tried again, up to three starts in all, each failure said;
+  // a program that did start is never started again, so one that crashes still fails its test.
   for (int attempt = 1; attempt <= 3; ++attempt) {
     if (CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
                        &environment[0], nullptr, &startup, &process_)) {
