@@ -2,7 +2,8 @@
 # Builds both architectures in Release mode and packs the sellers' archive,
 # build/release/Vantrel-<version>.zip: the 64-bit Vantrel.exe at the top with the Korean guide
 # and SHA256SUMS.txt, the 32-bit one in 32bit-Windows/, VantrelReport.exe and the README in
-# developers/. The same commit gives the same bytes on any machine, path or day.
+# developers/. An unsigned archive is the same bytes from the same commit on any machine, path or
+# day; signed ones differ in the signing time (and the key), and are compared file by file.
 #
 #   VANTREL_HOMEPAGE_URL         the shop's homepage for this build (else the build's setting)
 #   VANTREL_SIGN_PKCS12          a PKCS#12 file: sign every executable with it (Authenticode, SHA-256)
@@ -24,12 +25,13 @@ if [ -n "$p12$password_file" ]; then
   [ -n "$p12" ] && [ -n "$password_file" ] ||
     fail "signing needs both VANTREL_SIGN_PKCS12 and VANTREL_SIGN_PASSWORD_FILE"
   [ -f "$p12" ] && [ -r "$p12" ] || fail "cannot read the certificate file '$p12' (VANTREL_SIGN_PKCS12)"
+  # Its value is never printed: set by mistake, it may be the password itself.
   [ -f "$password_file" ] && [ -r "$password_file" ] ||
-    fail "cannot read the password file '$password_file' (VANTREL_SIGN_PASSWORD_FILE)"
+    fail "cannot read the password file that VANTREL_SIGN_PASSWORD_FILE names (it must name a file)"
   # Files exported from Windows often use the legacy PKCS#12 ciphers, hence the second try.
   openssl pkcs12 -in "$p12" -passin "file:$password_file" -noout 2>/dev/null ||
     openssl pkcs12 -legacy -in "$p12" -passin "file:$password_file" -noout 2>/dev/null ||
-    fail "cannot open '$p12' with the password in '$password_file' (wrong password, or not a PKCS#12 file)"
+    fail "cannot open '$p12' with the password in VANTREL_SIGN_PASSWORD_FILE's file (wrong password, or not a PKCS#12 file)"
 fi
 
 # Entry times come from the commit, so that every checkout of it packs the same bytes.
