@@ -70,20 +70,16 @@ class PassWriter {
         EchoToStdout(L"WMI Timeout: %s\n", {ClassOf(timedOut[i])});
       }
       timeOutsSeen_ = timedOut.size();
-      incomplete_ = true;
       List(category).Append(kNotAnswered);
       report_.append(kReportNames[category]).append(L": ").append(kNotAnswered).append(L"\r\n");
     }
     List(category).SelectFirst();
   }
 
-  bool Incomplete() const { return incomplete_; }
-
  private:
   const CategoryLists& categories_;
   std::wstring& report_;
   std::size_t timeOutsSeen_ = 0;
-  bool incomplete_ = false;
 };
 
 // " (64비트)" and " (32비트)" when the text names the width, in that order of precedence.
@@ -197,8 +193,9 @@ PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& spec
   CollectHdd(out);
   CollectSound(out);
   CollectOdd(out);
+  const bool complete = WmiTimedOutStatements().empty();  // the open began the list afresh
   CloseWmiConnection();
-  return out.Incomplete() ? PassResult::kIncomplete : PassResult::kComplete;
+  return complete ? PassResult::kComplete : PassResult::kIncomplete;
 }
 
 }  // namespace vantrel

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 
 #include "fakes/fake_com.h"
@@ -248,18 +249,18 @@ class FakeEnumerator final : public FakeWmiObject<IEnumWbemClassObject> {
       *returned = 1;
       return WBEM_S_NO_ERROR;
     }
-    const bool hangs = answer_.hangFrom >= 0 && call >= answer_.hangFrom;
-    if (hangs && timeout == static_cast<LONG>(WBEM_INFINITE)) {
-      ADD_FAILURE() << "Next waits for ever on a WMI that never answers";
-      return WBEM_E_FAILED;
-    }
-    const ULONGLONG due = hangs ? ~0ull : delayLeft_;
-    if (due > 0) {
-      const bool inTime = timeout == static_cast<LONG>(WBEM_INFINITE) || due <= static_cast<ULONGLONG>(timeout);
-      const ULONGLONG waited = inTime ? due : static_cast<ULONGLONG>(timeout);
+    // A hang is a delay without end.
+    if (answer_.hangFrom >= 0 && call >= answer_.hangFrom) delayLeft_ = kNever;
+    if (delayLeft_ > 0) {
+      const bool infinite = timeout == static_cast<LONG>(WBEM_INFINITE);
+      if (infinite && delayLeft_ == kNever) {
+        ADD_FAILURE() << "Next waits for ever on a WMI that never answers";
+        return WBEM_E_FAILED;
+      }
+      const ULONGLONG waited = infinite ? delayLeft_ : std::min(delayLeft_, static_cast<ULONGLONG>(timeout));
       owner_.Wait(waited);
-      if (!hangs) delayLeft_ -= waited;
-      if (!inTime) return WBEM_S_TIMEDOUT;
+      if (delayLeft_ != kNever) delayLeft_ -= waited;
+      if (delayLeft_ > 0) return WBEM_S_TIMEDOUT;
     }
     if (position_ >= answer_.objects.size()) return WBEM_S_FALSE;
     objects[0] = owner_.NewObject(answer_.objects[position_++]);
@@ -273,6 +274,7 @@ class FakeEnumerator final : public FakeWmiObject<IEnumWbemClassObject> {
   HRESULT STDMETHODCALLTYPE Skip(LONG, ULONG) override { return E_NOTIMPL; }
 
  private:
+  static constexpr ULONGLONG kNever = ~0ull;
   const FakeQueryAnswer answer_;
   ULONGLONG delayLeft_ = answer_.firstObjectDelay;
   int nextCallsSeen_ = 0;
