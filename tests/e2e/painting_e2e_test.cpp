@@ -174,5 +174,33 @@ TEST_F(PaintingEndToEnd, EachPictureShowsItsBitmapAtItsPixelSize) {
   }
 }
 
+// Explorer, the title bar and the taskbar pick the icon group's image of the size they need;
+// one drawn for each size stays sharp. Read from the built executable, as Windows reads it.
+TEST(ProgramIcon, GroupHoldsAnImageForEverySizeWindowsAsksFor) {
+  HMODULE module = LoadLibraryExW(testing::VantrelExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  const auto Bytes = [module](LPCWSTR id, LPCWSTR type) {
+    HRSRC found = FindResourceW(module, id, type);
+    const auto* data = found == nullptr ? nullptr : static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    return data == nullptr ? std::vector<BYTE>() : std::vector<BYTE>(data, data + SizeofResource(module, found));
+  };
+  // The group: a 6-byte header (count at offset 4), then 14 bytes an image: width at 0 (0 for
+  // 256), bits per pixel at 6, the image's resource id at 12.
+  const std::vector<BYTE> group = Bytes(MAKEINTRESOURCEW(IDR_MAINFRAME), RT_GROUP_ICON);
+  ASSERT_GE(group.size(), 6u);
+  std::vector<int> sizes;
+  for (std::size_t at = 6; at + 14 <= group.size() && sizes.size() < group[4]; at += 14) {
+    const int size = group[at] == 0 ? 256 : group[at];
+    sizes.push_back(size);
+    EXPECT_EQ(group[at + 6], 32) << size << " pixels: colour with alpha";
+    const std::vector<BYTE> image = Bytes(MAKEINTRESOURCEW(group[at + 12] | group[at + 13] << 8), RT_ICON);
+    const BYTE signature[] = {0x89, 'P', 'N', 'G'};
+    const bool png = image.size() > 8 && std::equal(signature, signature + 4, image.begin());
+    EXPECT_EQ(png, size == 256) << size << " pixels: only the largest image is PNG-compressed";
+  }
+  FreeLibrary(module);
+  EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+}
+
 }  // namespace
 }  // namespace vantrel
