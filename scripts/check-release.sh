@@ -1,9 +1,11 @@
 #!/bin/sh
 # Checks the sellers' archive as it is made from the committed HEAD: two release builds in two
 # clones at different paths, time zones and umasks give the same zip, byte for byte; its entries,
-# guide and SHA256SUMS.txt are as a seller needs them; signed with a throwaway certificate, every
-# executable verifies and VantrelReport.exe prints the same report under Wine, while a wrong
-# password or a missing certificate stops the release. scripts/wine-env.sh must have run.
+# guide and SHA256SUMS.txt are as a seller needs them, and it prints the sums the shop publishes;
+# signed with a throwaway certificate, every executable verifies and VantrelReport.exe prints the
+# same report under Wine, while a missing certificate, a wrong password, the password given in
+# place of its file or a failed signing stops the release. Nothing it prints holds the password.
+# scripts/wine-env.sh must have run.
 set -eu
 root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -43,6 +45,14 @@ done
 unsigned=$work/unsigned
 mkdir "$unsigned" && unzip -q "$zip_a" -d "$unsigned"
 (cd "$unsigned" && sha256sum --quiet -c SHA256SUMS.txt) || fail "SHA256SUMS.txt does not match the files"
+# The sums the shop publishes, the archive's and each executable's, as the release printed them.
+check_printed_sums() {  # log archive unpacked-folder
+  { (cd "$(dirname "$2")" && sha256sum "$(basename "$2")")
+    (cd "$3" && find . -name '*.exe' | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum); } |
+    while IFS= read -r line; do grep -qxF "$line" "$1" || echo "$line"; done >"$work/unprinted"
+  [ ! -s "$work/unprinted" ] || { fail "the release did not print these sums:"; cat "$work/unprinted"; }
+}
+check_printed_sums "$work/a.log" "$zip_a" "$unsigned"
 guide=$unsigned/README-KO.txt
 [ "$(head -c 3 "$guide" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "the guide has no UTF-8 BOM"
 crlf_lines=$(grep -c "$(printf '\r')\$" "$guide" || true)
@@ -73,20 +83,32 @@ for tool in openssl osslsigncode; do
   printf '#!/bin/sh\n{ echo "$*"; env; } >> "%s"\nexec %s "$@"\n' "$ca/seen.txt" "$(command -v "$tool")" > "bin/$tool"
   chmod +x "bin/$tool"
 done
-release() { (cd "$a" && PATH="$ca/bin:$PATH" VANTREL_SIGN_PKCS12=$1 VANTREL_SIGN_PASSWORD_FILE=$2 sh scripts/release.sh); }
+release() {  # certificate password-file [timestamp-url]
+  (cd "$a" && PATH="$ca/bin:$PATH" VANTREL_SIGN_PKCS12=$1 VANTREL_SIGN_PASSWORD_FILE=$2 VANTREL_SIGN_TIMESTAMP_URL=${3:-} sh scripts/release.sh)
+}
+password=$(head -n 1 password.txt)
 
-for case in "missing.p12 password.txt" "shop.p12 wrong-password.txt"; do
-  set -- $case
-  if release "$ca/$1" "$ca/$2" >"$work/refused.log" 2>&1; then fail "release with $1 and $2 went on"; fi
-  grep -q "release.sh: .*'$ca/$1'.*no archive made" "$work/refused.log" || { fail "no clear message for $1 and $2:"; tail -3 "$work/refused.log"; }
-  ! ls "$a"/build/release/*.zip >/dev/null 2>&1 || fail "release with $1 and $2 left an archive"
-done
+# Each of these stops the release with a message that names the cause (never the password) and
+# leaves no archive: no certificate, a wrong password, the password itself where its file's path
+# belongs, and signing that fails after the password was taken (a timestamp server that refuses).
+refused() {  # case certificate password-file timestamp-url what-the-message-names
+  if release "$2" "$3" "$4" >"$work/refused-$1.log" 2>&1; then fail "the release went on with $1"; fi
+  grep -qF "$5" "$work/refused-$1.log" && grep -q "^release.sh: .*no archive made" "$work/refused-$1.log" ||
+    { fail "no clear message for $1:"; tail -3 "$work/refused-$1.log"; }
+  ! ls "$a"/build/release/*.zip >/dev/null 2>&1 || fail "the release with $1 left an archive"
+}
+refused "no certificate" "$ca/missing.p12" "$ca/password.txt" "" "'$ca/missing.p12'"
+refused "a wrong password" "$ca/shop.p12" "$ca/wrong-password.txt" "" "'$ca/shop.p12'"
+refused "the password as the file" "$ca/shop.p12" "$password" "" "VANTREL_SIGN_PASSWORD_FILE"
+refused "a failed signing" "$ca/shop.p12" "$ca/password.txt" "http://127.0.0.1:1/" "signing Vantrel.exe failed"
 
 release "$ca/shop.p12" "$ca/password.txt" >"$work/signed.log" 2>&1 || { cat "$work/signed.log"; exit 1; }
-grep -qF "$(head -n 1 password.txt)" seen.txt && fail "the password reached a command line or an environment"
+grep -qF "$password" seen.txt && fail "the password reached a command line or an environment"
+grep -lF "$password" "$work"/*.log && fail "the release printed the password (in the logs above)"
 signed=$work/signed
 mkdir "$signed" && unzip -q "$a"/build/release/Vantrel-*.zip -d "$signed"
 (cd "$signed" && sha256sum --quiet -c SHA256SUMS.txt) || fail "SHA256SUMS.txt does not match the signed files"
+check_printed_sums "$work/signed.log" "$a"/build/release/Vantrel-*.zip "$signed"
 for exe in $(cd "$signed" && find . -name '*.exe' | sort); do
   osslsigncode verify -CAfile ca.pem -in "$signed/$exe" >"$work/verify.log" 2>&1 &&
     grep -q "^Signature verification: ok" "$work/verify.log" || { fail "$exe does not verify:"; cat "$work/verify.log"; }

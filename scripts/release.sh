@@ -88,4 +88,8 @@ find "$stage" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
 mv "$archive.part" "$archive"
 
 echo "Release archive: $archive${p12:+ (signed)}"
-sha256sum "$archive"
+# For the shop's https homepage, beside the download: the guide has sellers compare these, since
+# SHA256SUMS.txt travels inside the archive with whatever it describes.
+echo "SHA-256 to publish on the homepage:"
+(cd build/release && sha256sum "${archive#build/release/}")
+(cd "$stage" && find . -name '*.exe' | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum)
