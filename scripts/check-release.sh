@@ -100,7 +100,7 @@ refused() {  # case certificate password-file timestamp-url what-the-message-nam
 refused "no certificate" "$ca/missing.p12" "$ca/password.txt" "" "'$ca/missing.p12'"
 refused "a wrong password" "$ca/shop.p12" "$ca/wrong-password.txt" "" "'$ca/shop.p12'"
 refused "the password as the file" "$ca/shop.p12" "$password" "" "VANTREL_SIGN_PASSWORD_FILE"
-refused "a failed signing" "$ca/shop.p12" "$ca/password.txt" "http://127.0.0.1:1/" "signing Vantrel.exe failed"
+refused "a failed signing" "$ca/shop.p12" "$ca/password.txt" "http://127.0.0.1:1/" "signing 32bit-Windows/Vantrel.exe failed"
 
 release "$ca/shop.p12" "$ca/password.txt" >"$work/signed.log" 2>&1 || { cat "$work/signed.log"; exit 1; }
 grep -qF "$password" seen.txt && fail "the password reached a command line or an environment"
