@@ -10,9 +10,9 @@
 
 #include "fakes/random_machine.h"
 #include "probes/wmi_connection.h"
-#include "probes/wmi_query.h"
 #include "support/dialog_template.h"
 #include "support/program_under_test.h"
+#include "support/raw_wmi.h"
 #include "support/report_lines.h"
 #include "support/screen_capture.h"
 #include "support/ui_driver.h"
@@ -177,15 +177,14 @@ TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
   testing::SaveWindowCapture(window_, L"spec-window");
 }
 
-// The diagnostic lines this machine calls for, in the pass's order, read through the probes.
+// The diagnostic lines this machine calls for, in the pass's order, from WMI read directly.
 std::string ExpectedDiagnostics() {
   using namespace testing;  // the statements
   if (!OpenWmiConnection()) return "<WMI did not open in the test>";
   std::wstring lines;
-  for (const PropertyRow& disk : QueryRows(StatementText(kDisksStatement), StatementProperties(kDisksStatement)))
-    lines += L"Disk: " + disk.at(L"Model") + L"\n";
-  for (const std::wstring& name : QueryNameList(StatementText(kSoundStatement))) lines += L"Sound: " + name + L"\n";
-  const std::vector<std::wstring> drives = QueryNameList(StatementText(kOpticalStatement));
+  for (const std::wstring& model : RawStrings(StatementText(kDisksStatement), L"Model")) lines += L"Disk: " + model + L"\n";
+  for (const std::wstring& name : RawStrings(StatementText(kSoundStatement), L"Name")) lines += L"Sound: " + name + L"\n";
+  const std::vector<std::wstring> drives = RawStrings(StatementText(kOpticalStatement), L"Name");
   if (drives.empty()) lines += L"ODD: 없음\n";
   for (const std::wstring& name : drives) lines += L"ODD: " + name + L"\n";
   CloseWmiConnection();

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "fakes/fake_com.h"
 #include "fakes/platform_log.h"
@@ -203,16 +205,16 @@ LONG APIENTRY FakeDxgi::OpenAdapterFromLuid(KmtOpenAdapterFromLuid* open) {
 LONG APIENTRY FakeDxgi::QueryAdapterInfo(const KmtQueryAdapterInfo* query) {
   FakeDxgi& self = *g_active;
   self.kernelCalls.push_back("query");
-  self.kernelQueries.push_back(*query);
   if (self.kernelQueryResult < 0) return self.kernelQueryResult;
-  if (query->Type != kKmtQueryGetSegmentSize || query->PrivateDriverDataSize != sizeof(KmtSegmentSizeInfo) ||
-      query->hAdapter == 0 || query->hAdapter > self.adapters.size()) {
+  // Read and answered as the kernel does, by the documented layouts rather than the probe's own:
+  // handle, type, buffer, its size; type 3 is the segment sizes, 24 bytes, dedicated video first.
+  struct { UINT adapter, type; unsigned char* answer; UINT size; } asked;
+  std::memcpy(&asked, query, sizeof asked);
+  if (asked.type != 3 || asked.size != 24 || asked.adapter == 0 || asked.adapter > self.adapters.size()) {
     return static_cast<LONG>(0xC000000D);  // STATUS_INVALID_PARAMETER
   }
-  auto* sizes = static_cast<KmtSegmentSizeInfo*>(query->pPrivateDriverData);
-  sizes->DedicatedVideoMemorySize = self.adapters[query->hAdapter - 1].kernelVideoMemory;
-  sizes->DedicatedSystemMemorySize = kFakeDedicatedSystemMemory;
-  sizes->SharedSystemMemorySize = kFakeSharedSystemMemory;
+  const std::uint64_t figures[] = {self.adapters[asked.adapter - 1].kernelVideoMemory, kFakeDedicatedSystemMemory, kFakeSharedSystemMemory};
+  std::memcpy(asked.answer, figures, sizeof figures);
   return self.kernelQueryResult;
 }
 

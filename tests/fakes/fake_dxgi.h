@@ -65,7 +65,6 @@ class FakeDxgi {
   LONG kernelOpenResult = 0;                      // an NTSTATUS
   LONG kernelQueryResult = static_cast<LONG>(0xC0000002);  // STATUS_NOT_IMPLEMENTED
   std::vector<std::string> kernelCalls;           // "open", "query", "close", in order
-  std::vector<KmtQueryAdapterInfo> kernelQueries;
   int KernelHandlesOpen() const { return kernelHandlesOpen_; }
 
   // Adapter objects handed out so far, one per successful EnumAdapters1.

@@ -2,7 +2,6 @@
 // real WMI (Wine's in the test environment). Only what Windows and Wine share is asserted: Wine
 // leaves memory Speed and Manufacturer empty and lists no optical drive; Windows fills them.
 #include <windows.h>
-#include <wbemcli.h>
 
 #include <gtest/gtest.h>
 
@@ -10,9 +9,9 @@
 #include <vector>
 
 #include "fakes/random_machine.h"
-#include "probes/com_ptr.h"
 #include "probes/wmi_connection.h"
 #include "probes/wmi_query.h"
+#include "support/raw_wmi.h"
 
 namespace vantrel {
 namespace {
@@ -26,30 +25,6 @@ bool AllDigits(const std::wstring& text) {
     if (c < L'0' || c > L'9') return false;
   }
   return true;
-}
-
-// A property's string value in every result object, read straight from WMI in delivery order
-// ("<type N>" where it is not a string), to hold the probes' answers against.
-Names RawStrings(MachineStatement statement, const wchar_t* property) {
-  Names values;
-  Bstr language(L"WQL");
-  Bstr query(StatementText(statement));
-  ComPtr<IEnumWbemClassObject> results;
-  if (FAILED(WmiServices()->ExecQuery(language.Get(), query.Get(),
-                                      WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, results.Put())))
-    return {L"<ExecQuery failed>"};
-  for (;;) {
-    ComPtr<IWbemClassObject> object;
-    ULONG returned = 0;
-    if (FAILED(results->Next(WBEM_INFINITE, 1, object.Put(), &returned)) || returned == 0) break;
-    Variant value;
-    if (FAILED(object->Get(property, 0, value.Get(), nullptr, nullptr)) || V_VT(value.Get()) != VT_BSTR) {
-      values.push_back(L"<type " + std::to_wstring(V_VT(value.Get())) + L">");
-    } else {
-      values.push_back(V_BSTR(value.Get()));
-    }
-  }
-  return values;
 }
 
 void ExpectEveryRowHolds(const std::vector<PropertyRow>& rows, const Names& names) {
@@ -100,8 +75,8 @@ TEST_F(RealWmi, PhysicalMemoryRowsCarryAllSixNames) {
 }
 
 TEST_F(RealWmi, BaseBoardManufacturerAndProductAreTheFirstBoardsStrings) {
-  const Names makers = RawStrings(kBoardMakerStatement, L"Manufacturer");
-  const Names products = RawStrings(kBoardProductStatement, L"Product");
+  const Names makers = RawStrings(StatementText(kBoardMakerStatement), L"Manufacturer");
+  const Names products = RawStrings(StatementText(kBoardProductStatement), L"Product");
   ASSERT_FALSE(makers.empty()) << "no base board";
   ASSERT_FALSE(products.empty()) << "no base board";
   EXPECT_FALSE(makers[0].empty());
@@ -126,7 +101,7 @@ TEST_F(RealWmi, SoundAndOpticalNameListsAreTheNonEmptyNamesInDeliveryOrder) {
   for (MachineStatement statement : {kSoundStatement, kOpticalStatement}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(StatementText(statement))));
     Names expected;
-    for (const std::wstring& name : RawStrings(statement, L"Name"))
+    for (const std::wstring& name : RawStrings(StatementText(statement), L"Name"))
       if (!name.empty() && name.find(L"<type ") != 0) expected.push_back(name);
     EXPECT_EQ(QueryNameList(StatementText(statement)), expected);
   }

@@ -1,0 +1,14 @@
+// WMI read straight through the open connection's services, without the probes, so tests can
+// hold the probes' and the programs' answers against it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vantrel::testing {
+
+// A property's string value in every result object of a WQL statement, in delivery order
+// ("<type N>" where it is not a string; "<ExecQuery failed>" alone when the statement fails).
+std::vector<std::wstring> RawStrings(const std::wstring& statement, const wchar_t* property);
+
+}  // namespace vantrel::testing
