@@ -1,6 +1,7 @@
 #include "support/program_under_test.h"
 
 #include <cstdio>
+#include <exception>
 #include <vector>
 
 namespace vantrel::testing {
@@ -36,17 +37,20 @@ struct WindowSearch {
   DWORD processId;
   const std::function<bool(HWND)>* matches;
   HWND found;
+  std::exception_ptr failure;  // what the matcher threw, thrown again once EnumWindows returned
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && (*search->matches)(window)) {
+  try {
+    if (owner != search->processId || !(*search->matches)(window)) return TRUE;
     search->found = window;
-    return FALSE;
+  } catch (...) {
+    search->failure = std::current_exception();
   }
-  return TRUE;
+  return FALSE;
 }
 
 }  // namespace
@@ -156,8 +160,9 @@ ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring
 }
 
 HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches) {
-  WindowSearch search{processId, &matches, nullptr};
+  WindowSearch search{processId, &matches, nullptr, nullptr};
   EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+  if (search.failure) std::rethrow_exception(search.failure);
   return search.found;
 }
 

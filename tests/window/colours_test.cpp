@@ -1,6 +1,8 @@
 // Control colours and the minimised and dragged icon of the spec window, in-process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -121,7 +123,11 @@ TEST_F(ColoursTest, OtherKindsOfRequestKeepThePlatformsAnswer) {
 // What the minimised window's paint did, in order: the icon background erased on a device
 // context, then icons drawn on one. Filled by the subclassed window and the drawing seam.
 struct IconPaint {
-  std::vector<std::string> steps;
+  // Fixed room: noting a step inside a window procedure must not throw.
+  std::array<const char*, 4> steps{};
+  std::size_t stepCount = 0;
+  void Note(const char* step) { steps[std::min(stepCount++, steps.size() - 1)] = step; }
+  std::vector<std::string> Steps() const { return {steps.begin(), steps.begin() + std::min(stepCount, steps.size())}; }
   HDC erasedOn = nullptr;
   RECT client{};
   HDC drawnOn = nullptr;
@@ -133,7 +139,7 @@ WNDPROC g_dialogProc = nullptr;
 
 LRESULT CALLBACK NoteIconErase(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_ICONERASEBKGND) {
-    g_paint.steps.push_back("erase");
+    g_paint.Note("erase");
     g_paint.erasedOn = reinterpret_cast<HDC>(wParam);
     GetClientRect(window, &g_paint.client);
   }
@@ -141,7 +147,7 @@ LRESULT CALLBACK NoteIconErase(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 BOOL WINAPI NoteDrawIcon(HDC dc, int x, int y, HICON icon) {
-  g_paint.steps.push_back("draw");
+  g_paint.Note("draw");
   g_paint.drawnOn = dc;
   g_paint.drawnAt = POINT{x, y};
   g_paint.drawn = icon;
@@ -163,7 +169,7 @@ TEST_F(ColoursTest, TheIconIsTheDragImageAndIsDrawnWhenMinimised) {
     g_dialogProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NoteIconErase)));
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    restored = g_paint.steps;
+    restored = g_paint.Steps();
 
     ShowWindow(window, SW_MINIMIZE);
     iconic = IsIconic(window) != FALSE;
@@ -179,7 +185,7 @@ TEST_F(ColoursTest, TheIconIsTheDragImageAndIsDrawnWhenMinimised) {
   EXPECT_TRUE(iconic);
   EXPECT_TRUE(restored.empty()) << "a window that is not minimised draws no icon";
 
-  EXPECT_EQ(g_paint.steps, (std::vector<std::string>{"erase", "draw"}));
+  EXPECT_EQ(g_paint.Steps(), (std::vector<std::string>{"erase", "draw"}));
   EXPECT_NE(g_paint.erasedOn, nullptr);
   EXPECT_EQ(g_paint.drawnOn, g_paint.erasedOn) << "both on the paint's device context";
   EXPECT_EQ(g_paint.drawn, windowIcon);
