@@ -13,11 +13,15 @@ cmake --build --preset x64 --target Vantrel VantrelReport -j 2
 [ -n "${DISPLAY:-}" ] && export VANTREL_DISPLAY="$DISPLAY"
 sh scripts/wine-env.sh
 
-# The X id of Vantrel.exe's visible spec window (its caption begins "Tarvik"), if there is one.
+# "<X id> <process id>" of the visible spec window (its caption begins "Tarvik") shown by the
+# Vantrel.exe whose environment carries the tag $1, if there is one. Wine marks each window with
+# its process's id, so another Vantrel on the display is passed by.
 vantrel_window() {
   for id in $(xwininfo -display "$DISPLAY" -root -children 2>/dev/null |
               sed -n 's/^ *\(0x[0-9a-f]*\) "Tarvik.*/\1/p'); do
-    xwininfo -display "$DISPLAY" -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$id"; return 0; }
+    owner=$(xprop -display "$DISPLAY" -id "$id" _NET_WM_PID 2>/dev/null | sed -n 's/^_NET_WM_PID(CARDINAL) = //p')
+    [ -n "$owner" ] && tr '\0' '\n' < "/proc/$owner/environ" 2>/dev/null | grep -qx "VANTREL_RUN_TAG=$1" &&
+      xwininfo -display "$DISPLAY" -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$id $owner"; return 0; }
   done
   return 1
 }
@@ -28,25 +32,27 @@ if [ -n "${DISPLAY:-}" ]; then
 else
   shot=build/vantrel-window.png
   . scripts/wine-vars.sh
-  # The wine launcher execs the loader, so this id is the process that runs Vantrel.exe, and the
-  # only one this script ends.
-  wine build/x64/app/Vantrel.exe >/dev/null 2>&1 &
-  pid=$!
-  window=""
+  # Wine runs Vantrel.exe in a process apart from the launcher started here; the tag in its
+  # environment tells it from any other, and these two ids are the only ones this script ends.
+  tag=vantrel-run-$$
+  VANTREL_RUN_TAG=$tag wine build/x64/app/Vantrel.exe >/dev/null 2>&1 &
+  launcher=$! program=""
+  end_started() { for id in $program $launcher; do kill "$id" 2>/dev/null || true; done; wait "$launcher" 2>/dev/null || true; }
+  # However the script ends from here (a failed screenshot, Ctrl+C), what it started ends.
+  trap end_started EXIT
+  trap 'exit 1' INT TERM
+  found=""
   for _ in $(seq 300); do
-    window=$(vantrel_window) && break
-    kill -0 "$pid" 2>/dev/null || { echo "Vantrel.exe ended before its window appeared" >&2; exit 1; }
+    found=$(vantrel_window "$tag") && break
+    kill -0 "$launcher" 2>/dev/null || { echo "Vantrel.exe ended before its window appeared" >&2; exit 1; }
     sleep 0.1
   done
-  if [ -z "$window" ]; then
-    kill "$pid" 2>/dev/null || true
-    echo "Vantrel.exe showed no window within 30 s" >&2
-    exit 1
-  fi
+  [ -n "$found" ] || { echo "Vantrel.exe showed no window within 30 s" >&2; exit 1; }
+  window=${found% *} program=${found#* }
   sleep 0.5  # let it finish painting
   import -display "$DISPLAY" -window "$window" "$shot"
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  end_started
+  trap - EXIT
   echo "== No display: Vantrel.exe ran on the virtual display $DISPLAY; screenshot of its window: $shot"
 fi
 echo "== Spec report of this machine (VantrelReport.exe):"
