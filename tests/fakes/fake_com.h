@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+// A method of the interface that no code under test calls: it is there to complete the vtable.
+// Params is the parenthesised parameter list.
+#define VANTREL_FAKE_NOT_USED(Method, Params) \
+  HRESULT STDMETHODCALLTYPE Method Params override { return E_NOTIMPL; }
+
 namespace vantrel::testing {
 
 class ReferenceCount {

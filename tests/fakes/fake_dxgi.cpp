@@ -47,12 +47,10 @@ class FakeDxgiObject : public Interface {
     return references_.Remove();
   }
 
-  HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID, UINT, const void*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID, UINT*, void*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetParent(REFIID, void**) override { return E_NOTIMPL; }
+  VANTREL_FAKE_NOT_USED(SetPrivateData, (REFGUID, UINT, const void*))
+  VANTREL_FAKE_NOT_USED(SetPrivateDataInterface, (REFGUID, const IUnknown*))
+  VANTREL_FAKE_NOT_USED(GetPrivateData, (REFGUID, UINT*, void*))
+  VANTREL_FAKE_NOT_USED(GetParent, (REFIID, void**))
 
  private:
   const char* what_;
@@ -63,16 +61,11 @@ class FakeDxgiFactory final : public FakeDxgiObject<IDXGIFactory1, IDXGIFactory>
  public:
   explicit FakeDxgiFactory(FakeDxgi& owner) : FakeDxgiObject("the DXGI factory"), owner_(owner) {}
 
-  HRESULT STDMETHODCALLTYPE EnumAdapters(UINT, IDXGIAdapter**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE MakeWindowAssociation(HWND, UINT) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetWindowAssociation(HWND*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CreateSwapChain(IUnknown*, DXGI_SWAP_CHAIN_DESC*,
-                                            IDXGISwapChain**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE CreateSoftwareAdapter(HMODULE, IDXGIAdapter**) override {
-    return E_NOTIMPL;
-  }
+  VANTREL_FAKE_NOT_USED(EnumAdapters, (UINT, IDXGIAdapter**))
+  VANTREL_FAKE_NOT_USED(MakeWindowAssociation, (HWND, UINT))
+  VANTREL_FAKE_NOT_USED(GetWindowAssociation, (HWND*))
+  VANTREL_FAKE_NOT_USED(CreateSwapChain, (IUnknown*, DXGI_SWAP_CHAIN_DESC*, IDXGISwapChain**))
+  VANTREL_FAKE_NOT_USED(CreateSoftwareAdapter, (HMODULE, IDXGIAdapter**))
 
   HRESULT STDMETHODCALLTYPE EnumAdapters1(UINT index, IDXGIAdapter1** adapter) override {
     return owner_.EnumAdapters1(index, adapter);
@@ -87,11 +80,9 @@ class FakeDxgiAdapter final : public FakeDxgiObject<IDXGIAdapter1, IDXGIAdapter>
  public:
   FakeDxgiAdapter(const FakeAdapter& data, UINT index) : FakeDxgiObject("a DXGI adapter"), data_(data), index_(index) {}
 
-  HRESULT STDMETHODCALLTYPE EnumOutputs(UINT, IDXGIOutput**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetDesc(DXGI_ADAPTER_DESC*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CheckInterfaceSupport(REFGUID, LARGE_INTEGER*) override {
-    return E_NOTIMPL;
-  }
+  VANTREL_FAKE_NOT_USED(EnumOutputs, (UINT, IDXGIOutput**))
+  VANTREL_FAKE_NOT_USED(GetDesc, (DXGI_ADAPTER_DESC*))
+  VANTREL_FAKE_NOT_USED(CheckInterfaceSupport, (REFGUID, LARGE_INTEGER*))
 
   HRESULT STDMETHODCALLTYPE GetDesc1(DXGI_ADAPTER_DESC1* desc) override {
     if (desc == nullptr) return E_INVALIDARG;
@@ -213,7 +204,8 @@ LONG APIENTRY FakeDxgi::QueryAdapterInfo(const KmtQueryAdapterInfo* query) {
   if (asked.type != 3 || asked.size != 24 || asked.adapter == 0 || asked.adapter > self.adapters.size()) {
     return static_cast<LONG>(0xC000000D);  // STATUS_INVALID_PARAMETER
   }
-  const std::uint64_t figures[] = {self.adapters[asked.adapter - 1].kernelVideoMemory, kFakeDedicatedSystemMemory, kFakeSharedSystemMemory};
+  const std::uint64_t figures[] = {self.adapters[asked.adapter - 1].kernelVideoMemory, kFakeDedicatedSystemMemory,
+                                   kFakeSharedSystemMemory};
   std::memcpy(asked.answer, figures, sizeof figures);
   return self.kernelQueryResult;
 }

@@ -190,37 +190,29 @@ class FakeClassObject final : public FakeWmiObject<IWbemClassObject> {
     return VariantCopy(value, const_cast<VARIANT*>(&found->Value()));
   }
 
-  HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Put(LPCWSTR, LONG, VARIANT*, CIMTYPE) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EndEnumeration() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SpawnInstance(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**, IWbemClassObject**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+  VANTREL_FAKE_NOT_USED(GetQualifierSet, (IWbemQualifierSet**))
+  VANTREL_FAKE_NOT_USED(Put, (LPCWSTR, LONG, VARIANT*, CIMTYPE))
+  VANTREL_FAKE_NOT_USED(Delete, (LPCWSTR))
+  VANTREL_FAKE_NOT_USED(GetNames, (LPCWSTR, LONG, VARIANT*, SAFEARRAY**))
+  VANTREL_FAKE_NOT_USED(BeginEnumeration, (LONG))
+  VANTREL_FAKE_NOT_USED(Next, (LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*))
+  VANTREL_FAKE_NOT_USED(EndEnumeration, ())
+  VANTREL_FAKE_NOT_USED(GetPropertyQualifierSet, (LPCWSTR, IWbemQualifierSet**))
+  VANTREL_FAKE_NOT_USED(Clone, (IWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(GetObjectText, (LONG, BSTR*))
+  VANTREL_FAKE_NOT_USED(SpawnDerivedClass, (LONG, IWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(SpawnInstance, (LONG, IWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(CompareTo, (LONG, IWbemClassObject*))
+  VANTREL_FAKE_NOT_USED(GetPropertyOrigin, (LPCWSTR, BSTR*))
+  VANTREL_FAKE_NOT_USED(InheritsFrom, (LPCWSTR))
+  VANTREL_FAKE_NOT_USED(GetMethod, (LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(PutMethod, (LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*))
+  VANTREL_FAKE_NOT_USED(DeleteMethod, (LPCWSTR))
+  VANTREL_FAKE_NOT_USED(BeginMethodEnumeration, (LONG))
+  VANTREL_FAKE_NOT_USED(NextMethod, (LONG, BSTR*, IWbemClassObject**, IWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(EndMethodEnumeration, ())
+  VANTREL_FAKE_NOT_USED(GetMethodQualifierSet, (LPCWSTR, IWbemQualifierSet**))
+  VANTREL_FAKE_NOT_USED(GetMethodOrigin, (LPCWSTR, BSTR*))
 
  private:
   const FakeObject properties_;
@@ -268,10 +260,10 @@ class FakeEnumerator final : public FakeWmiObject<IEnumWbemClassObject> {
     return WBEM_S_NO_ERROR;
   }
 
-  HRESULT STDMETHODCALLTYPE Reset() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE NextAsync(ULONG, IWbemObjectSink*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Clone(IEnumWbemClassObject**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Skip(LONG, ULONG) override { return E_NOTIMPL; }
+  VANTREL_FAKE_NOT_USED(Reset, ())
+  VANTREL_FAKE_NOT_USED(NextAsync, (ULONG, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(Clone, (IEnumWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(Skip, (LONG, ULONG))
 
  private:
   static constexpr ULONGLONG kNever = ~0ull;
@@ -303,79 +295,30 @@ class FakeServices final : public FakeWmiObject<IWbemServices> {
     return answer.execQueryResult;
   }
 
-  HRESULT STDMETHODCALLTYPE OpenNamespace(const BSTR, LONG, IWbemContext*, IWbemServices**,
-                                          IWbemCallResult**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE CancelAsyncCall(IWbemObjectSink*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryObjectSink(LONG, IWbemObjectSink**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetObject(const BSTR, LONG, IWbemContext*, IWbemClassObject**,
-                                      IWbemCallResult**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetObjectAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE PutClass(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE PutClassAsync(IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteClass(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteClassAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE CreateClassEnum(const BSTR, LONG, IWbemContext*,
-                                            IEnumWbemClassObject**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE CreateClassEnumAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE PutInstance(IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE PutInstanceAsync(IWbemClassObject*, LONG, IWbemContext*,
-                                             IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteInstance(const BSTR, LONG, IWbemContext*, IWbemCallResult**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE DeleteInstanceAsync(const BSTR, LONG, IWbemContext*, IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR, LONG, IWbemContext*,
-                                               IEnumWbemClassObject**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE CreateInstanceEnumAsync(const BSTR, LONG, IWbemContext*,
-                                                    IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ExecQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                           IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ExecNotificationQuery(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                  IEnumWbemClassObject**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ExecNotificationQueryAsync(const BSTR, const BSTR, LONG, IWbemContext*,
-                                                       IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
-                                       IWbemClassObject**, IWbemCallResult**) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE ExecMethodAsync(const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
-                                            IWbemObjectSink*) override {
-    return E_NOTIMPL;
-  }
+  VANTREL_FAKE_NOT_USED(OpenNamespace, (const BSTR, LONG, IWbemContext*, IWbemServices**, IWbemCallResult**))
+  VANTREL_FAKE_NOT_USED(CancelAsyncCall, (IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(QueryObjectSink, (LONG, IWbemObjectSink**))
+  VANTREL_FAKE_NOT_USED(GetObject, (const BSTR, LONG, IWbemContext*, IWbemClassObject**, IWbemCallResult**))
+  VANTREL_FAKE_NOT_USED(GetObjectAsync, (const BSTR, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(PutClass, (IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**))
+  VANTREL_FAKE_NOT_USED(PutClassAsync, (IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(DeleteClass, (const BSTR, LONG, IWbemContext*, IWbemCallResult**))
+  VANTREL_FAKE_NOT_USED(DeleteClassAsync, (const BSTR, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(CreateClassEnum, (const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(CreateClassEnumAsync, (const BSTR, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(PutInstance, (IWbemClassObject*, LONG, IWbemContext*, IWbemCallResult**))
+  VANTREL_FAKE_NOT_USED(PutInstanceAsync, (IWbemClassObject*, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(DeleteInstance, (const BSTR, LONG, IWbemContext*, IWbemCallResult**))
+  VANTREL_FAKE_NOT_USED(DeleteInstanceAsync, (const BSTR, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(CreateInstanceEnum, (const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(CreateInstanceEnumAsync, (const BSTR, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(ExecQueryAsync, (const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(ExecNotificationQuery, (const BSTR, const BSTR, LONG, IWbemContext*, IEnumWbemClassObject**))
+  VANTREL_FAKE_NOT_USED(ExecNotificationQueryAsync, (const BSTR, const BSTR, LONG, IWbemContext*, IWbemObjectSink*))
+  VANTREL_FAKE_NOT_USED(ExecMethod, (const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*, IWbemClassObject**,
+                                     IWbemCallResult**))
+  VANTREL_FAKE_NOT_USED(ExecMethodAsync, (const BSTR, const BSTR, LONG, IWbemContext*, IWbemClassObject*,
+                                          IWbemObjectSink*))
 };
 
 class FakeLocator final : public FakeWmiObject<IWbemLocator> {
