@@ -182,9 +182,10 @@ std::string ExpectedDiagnostics() {
   using namespace testing;  // the statements
   if (!OpenWmiConnection()) return "<WMI did not open in the test>";
   std::wstring lines;
-  for (const std::wstring& model : RawStrings(StatementText(kDisksStatement), L"Model")) lines += L"Disk: " + model + L"\n";
-  for (const std::wstring& name : RawStrings(StatementText(kSoundStatement), L"Name")) lines += L"Sound: " + name + L"\n";
-  const std::vector<std::wstring> drives = RawStrings(StatementText(kOpticalStatement), L"Name");
+  for (const std::wstring& model : RawStrings(StatementText(kDisksStatement), L"Model"))
+    lines += L"Disk: " + model + L"\n";
+  for (const std::wstring& name : RawNames(StatementText(kSoundStatement))) lines += L"Sound: " + name + L"\n";
+  const std::vector<std::wstring> drives = RawNames(StatementText(kOpticalStatement));
   if (drives.empty()) lines += L"ODD: 없음\n";
   for (const std::wstring& name : drives) lines += L"ODD: " + name + L"\n";
   CloseWmiConnection();

@@ -35,8 +35,11 @@ TEST(AdaptersIntegrationTest, ListsAtLeastOneAdapterWithADescription) {
 bool KernelFigure(const LUID& luid, std::uint64_t* bytes) {
   using Thunk = LONG(APIENTRY*)(void*);
   HMODULE gdi32 = LoadLibraryW(L"gdi32.dll");  // a known DLL: always the system's
-  const auto Find = [gdi32](const char* name) { return reinterpret_cast<Thunk>(reinterpret_cast<void*>(GetProcAddress(gdi32, name))); };
-  const Thunk open = Find("D3DKMTOpenAdapterFromLuid"), query = Find("D3DKMTQueryAdapterInfo"), close = Find("D3DKMTCloseAdapter");
+  const auto Find = [gdi32](const char* name) {
+    return reinterpret_cast<Thunk>(reinterpret_cast<void*>(GetProcAddress(gdi32, name)));
+  };
+  const Thunk open = Find("D3DKMTOpenAdapterFromLuid"), query = Find("D3DKMTQueryAdapterInfo");
+  const Thunk close = Find("D3DKMTCloseAdapter");
   struct { LUID luid; UINT adapter; } opened{luid, 0};
   if (open == nullptr || query == nullptr || close == nullptr || open(&opened) < 0) return false;
   unsigned char answer[24] = {};
@@ -59,7 +62,7 @@ TEST(AdaptersIntegrationTest, VideoMemoryIsDxgisFigureUnlessA32BitBuildHasTheKer
     ASSERT_TRUE(SUCCEEDED(adapter->GetDesc1(&desc)));
     std::uint64_t kernel = 0;
     const bool kernelAnswers = KernelFigure(desc.AdapterLuid, &kernel);
-    std::cout << "[ NOTE     ] adapter " << index << (kernelAnswers ? ": the display kernel answers\n" : ": no answer from the display kernel\n");
+    std::cout << "[ NOTE     ] adapter " << index << (kernelAnswers ? ": kernel answers\n" : ": no kernel answer\n");
     expected.push_back(sizeof(void*) == 8 || !kernelAnswers ? desc.DedicatedVideoMemory : kernel);
   }
 

@@ -13,9 +13,9 @@ std::vector<std::wstring> RawStrings(const std::wstring& statement, const wchar_
   Bstr language(L"WQL");
   Bstr query(statement.c_str());
   ComPtr<IEnumWbemClassObject> results;
-  if (WmiServices() == nullptr ||
-      FAILED(WmiServices()->ExecQuery(language.Get(), query.Get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
-                                      nullptr, results.Put())))
+  const LONG flags = WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY;
+  IWbemServices* services = WmiServices();
+  if (services == nullptr || FAILED(services->ExecQuery(language.Get(), query.Get(), flags, nullptr, results.Put())))
     return {L"<ExecQuery failed>"};
   for (;;) {
     ComPtr<IWbemClassObject> object;
@@ -30,6 +30,13 @@ std::vector<std::wstring> RawStrings(const std::wstring& statement, const wchar_
     }
   }
   return values;
+}
+
+std::vector<std::wstring> RawNames(const std::wstring& statement) {
+  std::vector<std::wstring> names;
+  for (const std::wstring& name : RawStrings(statement, L"Name"))
+    if (!name.empty() && name.find(L"<type ") != 0) names.push_back(name);
+  return names;
 }
 
 }  // namespace vantrel::testing
