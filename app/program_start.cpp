@@ -1,14 +1,16 @@
 #include "app/program_start.h"
 
+#include "probes/system_function.h"
+
 namespace vantrel {
 
 const DllSearchEntryPoints& RealDllSearchApi() {
-  static const DllSearchEntryPoints real = {
-      // kernel32 is mapped into every process, so this looks it up without loading anything.
-      reinterpret_cast<BOOL(WINAPI*)(DWORD)>(reinterpret_cast<void*>(
-          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories"))),
-      &::SetDllDirectoryW,
-  };
+  static const DllSearchEntryPoints real = [] {
+    HRESULT failure = S_OK;  // a missing function is the Windows 7 case the caller handles
+    const FARPROC setDefaults = FindSystemFunction(L"kernel32.dll", "SetDefaultDllDirectories", &failure);
+    return DllSearchEntryPoints{reinterpret_cast<BOOL(WINAPI*)(DWORD)>(reinterpret_cast<void*>(setDefaults)),
+                                &::SetDllDirectoryW};
+  }();
   return real;
 }
 
