@@ -14,9 +14,12 @@ for arch in x64 x86; do
   cmake --build --preset "$arch-release" --target Vantrel VantrelReport vantrel_benchmark collection_pass_benchmark -j 2 >/dev/null
 done
 sh scripts/wine-env.sh
+. scripts/wine-vars.sh
+arches="x64 x86"
+wine32_runs || { arches=x64; echo "The 32-bit programs are not measured: Wine's 32-bit loader does not start here ($wine32_failure)."; }
 
-echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version), $(date -u +%Y-%m-%d)"
-for arch in x64 x86; do
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $("$wine64_loader" --version), $(date -u +%Y-%m-%d)"
+for arch in $arches; do
   build=build/$arch-release
   case $arch in x64) objdump=x86_64-w64-mingw32-objdump ;; *) objdump=i686-w64-mingw32-objdump ;; esac
   echo

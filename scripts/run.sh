@@ -32,13 +32,22 @@ if [ -n "${DISPLAY:-}" ]; then
 else
   shot=build/vantrel-window.png
   . scripts/wine-vars.sh
-  # Wine runs Vantrel.exe in a process apart from the launcher started here; the tag in its
-  # environment tells it from any other, and these two ids are the only ones this script ends.
+  # Wine may run Vantrel.exe in a process apart from the launcher started here; the tag in its
+  # environment tells it, and whatever it started in turn, from any other process. Only the
+  # launcher and the processes carrying the tag are ended, by their ids.
   tag=vantrel-run-$$
-  VANTREL_RUN_TAG=$tag wine build/x64/app/Vantrel.exe >/dev/null 2>&1 &
-  launcher=$! program=""
-  end_started() { for id in $program $launcher; do kill "$id" 2>/dev/null || true; done; wait "$launcher" 2>/dev/null || true; }
-  # However the script ends from here (a failed screenshot, Ctrl+C), what it started ends.
+  VANTREL_RUN_TAG=$tag "$wine64_loader" build/x64/app/Vantrel.exe >/dev/null 2>&1 &
+  launcher=$!
+  tagged() {
+    for dir in /proc/[0-9]*; do
+      tr '\0' '\n' < "$dir/environ" 2>/dev/null | grep -qx "VANTREL_RUN_TAG=$tag" && echo "${dir#/proc/}"
+    done
+  }
+  end_started() {
+    for id in $(tagged) $launcher; do [ "$id" = "$$" ] || kill "$id" 2>/dev/null || true; done
+    wait "$launcher" 2>/dev/null || true
+  }
+  # However the script ends from here (no window, a failed screenshot, Ctrl+C), what it started ends.
   trap end_started EXIT
   trap 'exit 1' INT TERM
   found=""
@@ -48,7 +57,7 @@ else
     sleep 0.1
   done
   [ -n "$found" ] || { echo "Vantrel.exe showed no window within 30 s" >&2; exit 1; }
-  window=${found% *} program=${found#* }
+  window=${found% *}
   sleep 0.5  # let it finish painting
   import -display "$DISPLAY" -window "$window" "$shot"
   end_started

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Sets up a Debian machine, builds both architectures and runs every test under Wine, then checks
-# that the release archive is reproducible, laid out for sellers and signable.
+# that the release archive is reproducible, laid out for sellers and signable. On a machine whose
+# kernel runs no 32-bit programs, Wine cannot start the 32-bit ones: there the 32-bit build is
+# still made and given every check that needs no Wine, and the last lines say what was not run.
 set -eu
 root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 cd "$root"
@@ -13,13 +15,26 @@ for arch in x64 x86; do
 done
 
 sh scripts/wine-env.sh
+. scripts/wine-vars.sh
 
 status=0
-for arch in x64 x86; do
-  echo "== Testing $arch"
-  ctest --preset "$arch" || status=1
-done
+echo "== Testing x64"
+ctest --preset x64 || status=1
+if wine32_runs; then
+  echo "== Testing x86"
+  ctest --preset x86 || status=1
+  ran="x64 and x86"
+else
+  echo "== Testing x86: the checks that need no Wine (this machine cannot run 32-bit programs)"
+  ctest --preset x86 -R '^build\.' || status=1
+  ran="x64, and on x86 every check that needs no Wine"
+fi
 echo "== Checking the release archive"
 sh scripts/check-release.sh || status=1
-[ "$status" = 0 ] && echo "All tests passed on x64 and x86." || echo "Some tests failed (see above)."
+[ "$status" = 0 ] && echo "All tests passed on $ran." || echo "Some tests failed (see above)."
+if [ -n "${wine32_failure:-}" ]; then
+  echo "The 32-bit programs were not run here: Wine's 32-bit loader does not start on this machine"
+  echo "($wine32_failure; \"Exec format error\" means its kernel runs no 32-bit programs)."
+  echo "They were built and given every check that needs no Wine."
+fi
 exit "$status"

@@ -32,16 +32,31 @@ if [ ":$display_number" = "${DISPLAY%%.*}" ] && ! x_server_alive; then
 fi
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
+# Stops the script with the step that failed.
+failed() { echo "wine-env.sh: $1; the Wine prefix $WINEPREFIX is not ready" >&2; exit 1; }
 
+# The prefix counts as made once its settings file is there: that file is written only after the
+# settings were imported and read back. A prefix without it was left half-made by a run that
+# stopped, and is made again. Its own server (if one still runs) is ended first, by the prefix.
+reg_file="$WINEPREFIX/vantrel-settings.reg"
+if [ -d "$WINEPREFIX" ] && ! [ -f "$reg_file" ]; then
+  echo "The Wine prefix $WINEPREFIX was left half-made; making it again."
+  quiet "$wineserver" -k || true
+  rm -rf "$WINEPREFIX"
+fi
 mkdir -p "$(dirname "$WINEPREFIX")"
-if ! [ -f "$WINEPREFIX/system.reg" ]; then
+if ! [ -d "$WINEPREFIX" ]; then
   echo "Creating the Wine prefix $WINEPREFIX (about 20 s)..."
-  quiet wineboot -i
-  quiet wineserver -w
+  # Where the kernel runs no 32-bit programs wineboot cannot set up the 32-bit side and says so in
+  # its exit status; the prefix is judged by what it left, not by that status.
+  quiet "$wine64_loader" wineboot -i || true
+  quiet "$wineserver" -w || true
+  [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/user.reg" ] &&
+    [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] || failed "wineboot did not create the prefix"
 fi
 
 # The server stays up between test processes (-p), so each test starts in a fraction of a second.
-setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+setsid "$wineserver" -p </dev/null >/dev/null 2>&1 || true
 
 # The dialog font "맑은 고딕" (Malgun Gothic) is not on Linux: without a stand-in Hangul shows as
 # boxes. The dialog is laid out in dialog units, which follow the font's cell height, so the
@@ -53,18 +68,24 @@ setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 # seconds for one whenever a window is hidden. A UTF-16 .reg file keeps the Korean name intact
 # whatever the Unix locale is; it is imported again whenever these settings change, so an
 # existing prefix takes new ones too.
-reg_file="$WINEPREFIX/vantrel-settings.reg"
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
   '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
   '"맑은 고딕"="LexiGulim"' '"Malgun Gothic"="LexiGulim"' '"Tahoma"="NanumGothic"' '' \
   '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' |
   iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.new"
+# Whether the registry holds the value ($1 key, $2 name) with the data $3.
+registry_has() {
+  "$wine64_loader" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' | grep -q "$2.*REG_SZ.*$3\$"
+}
 if ! cmp -s "$reg_file.new" "$reg_file"; then
-  quiet wine regedit /S "$reg_file.new"
+  quiet "$wine64_loader" regedit /S "$reg_file.new" || failed "regedit did not import the font and window settings"
+  registry_has 'HKCU\Software\Wine\Fonts\Replacements' 'Malgun Gothic' LexiGulim &&
+    registry_has 'HKCU\Software\Wine\X11 Driver' Managed N ||
+    failed "the font and window settings are not in the registry after regedit"
   mv "$reg_file.new" "$reg_file"
 else
   rm -f "$reg_file.new"
 fi
 
 # Start Wine's background services (services.exe, rpcss, explorer) outside any test's pipes.
-quiet wine cmd /c exit
+quiet "$wine64_loader" cmd /c exit || failed "Wine's cmd did not run"

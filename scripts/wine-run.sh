@@ -22,7 +22,7 @@ never_started() {
 }
 
 for attempt in 1 2 3; do
-  { wine "$@" 2>"$errors"; echo "$?" > "$status_file"; } | tee "$output"
+  { vantrel_wine "$@" 2>"$errors"; echo "$?" > "$status_file"; } | tee "$output"
   status=$(cat "$status_file")
   never_started "$status" && [ "$attempt" -lt 3 ] || break
   echo "wine-run.sh: Wine did not start $1 ($(grep "^ShellExecuteEx failed" "$output")); trying again" >&2
