@@ -2,17 +2,13 @@
 // command-line option.
 #include <windows.h>
 
-#include "app/program_start.h"
+#include "app/programs.h"
 #include "app/vantrel_app.h"
 
 namespace {
 
-vantrel::CVantrelApp g_theApp;
+vantrel::CVantrelApp g_theApp(vantrel::CollectionPass);
 
 }  // namespace
 
-// A GUI program has nowhere to say why it stopped; it ends without the runtime's box.
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  vantrel::LoadDllsFromSystemFolderOnly();
-  return vantrel::RunGuarded([] { return vantrel::RunApplication(); }, "Vantrel", nullptr);
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return vantrel::RunVantrel(); }

@@ -1,14 +1,46 @@
 #include "app/vantrel_app.h"
 
+#include <memory>
+#include <optional>
+#include <utility>
+
+#include "app/program_start.h"
+#include "app/programs.h"
+#include "window/program_window.h"
+#include "window/progress_window.h"
+#include "window/resource.h"
 #include "window/vantrel_dlg.h"
 
 namespace vantrel {
 
+CVantrelApp::CVantrelApp(PassFunction pass) : m_pass(std::move(pass)) { EnableRestart(); }
+
 bool CVantrelApp::InitInstance() {
   Application::InitInstance();
-  CVantrelDlg dialog;
+  // Held while this copy runs; a seller who sees nothing yet and starts it again gets this one.
+  const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> running(CreateMutexW(nullptr, FALSE, kRunningMutexName),
+                                                              &CloseHandle);
+  if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
+    BringRunningCopyForward();
+    return false;
+  }
+  std::optional<ProgressWindow> progress(std::in_place, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+  BackgroundPass pass(m_pass);
+  if (!progress->WaitFor(pass)) {
+    SetExitCode(kExitIncomplete);
+    return false;
+  }
+  progress.reset();
+  CVantrelDlg dialog(pass.Outcomes());
   dialog.DoModal();
+  SetExitCode(ExitCodeOf(pass.Result()));
   return false;
+}
+
+// A GUI program has nowhere to say why it stopped; it ends without the runtime's box.
+int RunVantrel() {
+  LoadDllsFromSystemFolderOnly();
+  return RunGuarded([] { return RunApplication(); }, "Vantrel", nullptr);
 }
 
 }  // namespace vantrel

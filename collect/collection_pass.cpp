@@ -1,5 +1,6 @@
 #include "collect/collection_pass.h"
 
+#include <cstdio>
 #include <iostream>
 #include <vector>
 
@@ -15,71 +16,97 @@ namespace vantrel {
 namespace {
 
 const wchar_t kNothingFound[] = L"없음";
-// What a category says when WMI did not answer one of its statements in time: that the lines are
-// not all there, never that the hardware is missing.
+// What a category says when WMI did not answer one of its statements in time, or failed it: that
+// the lines are not all there, never that the hardware is missing.
 const wchar_t kNotAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
-// What stands before kNotAnswered in the report, where no label is beside it.
+// What stands before a notice in the report, where no label is beside it.
 const wchar_t* const kReportNames[kCategoryCount] = {L"OS",   L"CPU",  L"RAM",   L"Main Board",
                                                      L"VGA",  L"Disk", L"Sound", L"ODD"};
 
-// The class a statement of the pass reads: the word after FROM.
-std::wstring ClassOf(const std::wstring& statement) {
-  const std::size_t from = statement.rfind(L" FROM ");
-  if (from == std::wstring::npos) return statement;
-  const std::size_t start = from + 6;
-  return statement.substr(start, statement.find(L' ', start) - start);
+// "0x80041010": a code as Windows' own messages show it.
+std::wstring HexCode(HRESULT code) {
+  wchar_t text[11];
+  std::swprintf(text, 11, L"0x%08X", static_cast<unsigned>(code));
+  return text;
 }
 
-// Appends to one category's list and to the report; the fallbacks write them apart.
+std::wstring NoticeFor(HRESULT code) {
+  if (code == WBEM_S_TIMEDOUT) return kNotAnswered;
+  return FormatLine(L"확인 못 함 (Windows 오류 %s)", {HexCode(code)});
+}
+
+void AddNotice(CategoryOutcome& outcome, Category category, const std::wstring& notice) {
+  outcome.lines.push_back(notice);
+  outcome.report.append(kReportNames[category]).append(L": ").append(notice).append(L"\r\n");
+}
+
+// Builds one category at a time and hands each to the observer as it is finished.
 class PassWriter {
  public:
-  PassWriter(const CategoryLists& categories, std::wstring& report) : categories_(categories), report_(report) {}
+  explicit PassWriter(PassObserver& observer) : observer_(observer) {}
 
-  CategoryList& List(Category category) const { return *categories_[category]; }
+  void Begin(Category category) {
+    category_ = category;
+    outcome_ = CategoryOutcome();
+    troublesBefore_ = WmiTroubles().size();
+  }
 
-  void Add(Category category, const std::wstring& line) {
-    List(category).Append(line);
-    report_.append(line);
-    report_.append(L"\r\n");
+  std::wstring SingleValue(const wchar_t* statement, const wchar_t* property) {
+    observer_.Asking(category_, statement);
+    return QuerySingleValue(statement, property);
+  }
+  std::vector<PropertyRow> Rows(const wchar_t* statement, const std::vector<std::wstring>& names) {
+    observer_.Asking(category_, statement);
+    return QueryRows(statement, names);
+  }
+  std::vector<std::wstring> Names(const wchar_t* statement) {
+    observer_.Asking(category_, statement);
+    return QueryNameList(statement);
+  }
+  std::vector<AdapterInfo> Adapters() {
+    observer_.Asking(category_, std::wstring());
+    return EnumerateAdapters();
+  }
+
+  void Add(const std::wstring& line) {
+    outcome_.lines.push_back(line);
+    outcome_.report.append(line).append(L"\r\n");
   }
 
   // "없음" in the list; the report gets reportLine (with CR LF) unless it is empty.
-  void AddFallback(Category category, const wchar_t* reportLine) {
-    List(category).Append(kNothingFound);
-    if (*reportLine != L'\0') {
-      report_.append(reportLine);
-      report_.append(L"\r\n");
-    }
+  void AddFallback(const wchar_t* reportLine) {
+    outcome_.lines.push_back(kNothingFound);
+    if (*reportLine != L'\0') outcome_.report.append(reportLine).append(L"\r\n");
   }
 
-  void Reset() {
-    for (CategoryList* list : categories_) list->RemoveAll();
-    report_.clear();
-  }
+  void AddNotice(const std::wstring& notice) { vantrel::AddNotice(outcome_, category_, notice); }
 
-  // True while every statement since the last Finish got its answer in time.
-  bool Answered() const { return WmiTimedOutStatements().size() == timeOutsSeen_; }
+  std::size_t Count() const { return outcome_.lines.size(); }
 
-  // Ends a category. Where WMI left a statement of it unanswered: a diagnostic line naming each
-  // such class, then the line that says so, after whatever lines did come. Then the first line is
-  // selected.
-  void Finish(Category category) {
-    const std::vector<std::wstring>& timedOut = WmiTimedOutStatements();
-    if (!Answered()) {
-      for (std::size_t i = timeOutsSeen_; i < timedOut.size(); ++i) {
-        EchoToStdout(L"WMI Timeout: %s\n", {ClassOf(timedOut[i])});
+  // True while every statement of the category so far ended well.
+  bool Answered() const { return WmiTroubles().size() == troublesBefore_; }
+
+  // Ends the category. A diagnostic line for each of its statements that did not end well, and
+  // after whatever lines did come, one notice for the first of them. Then hands it over.
+  void Finish() {
+    const std::vector<WmiTrouble>& troubles = WmiTroubles();
+    for (std::size_t i = troublesBefore_; i < troubles.size(); ++i) {
+      const std::wstring className = ClassOf(troubles[i].statement);
+      if (troubles[i].code == WBEM_S_TIMEDOUT) {
+        EchoToStdout(L"WMI Timeout: %s\n", {className});
+      } else {
+        EchoToStdout(L"WMI Error: %s %s\n", {className, HexCode(troubles[i].code)});
       }
-      timeOutsSeen_ = timedOut.size();
-      List(category).Append(kNotAnswered);
-      report_.append(kReportNames[category]).append(L": ").append(kNotAnswered).append(L"\r\n");
     }
-    List(category).SelectFirst();
+    if (!Answered()) AddNotice(NoticeFor(troubles[troublesBefore_].code));
+    observer_.Finished(category_, std::move(outcome_));
   }
 
  private:
-  const CategoryLists& categories_;
-  std::wstring& report_;
-  std::size_t timeOutsSeen_ = 0;
+  PassObserver& observer_;
+  Category category_ = kOs;
+  CategoryOutcome outcome_;
+  std::size_t troublesBefore_ = 0;  // noted on the connection before the category began
 };
 
 // " (64비트)" and " (32비트)" when the text names the width, in that order of precedence.
@@ -91,111 +118,161 @@ std::wstring ArchitectureSuffix(const std::wstring& architecture) {
 }
 
 void CollectOs(PassWriter& out) {
-  const std::wstring caption = QuerySingleValue(L"SELECT Caption FROM Win32_OperatingSystem", L"Caption");
+  out.Begin(kOs);
+  const std::wstring caption = out.SingleValue(L"SELECT Caption FROM Win32_OperatingSystem", L"Caption");
   const std::wstring architecture =
-      QuerySingleValue(L"SELECT OSArchitecture FROM Win32_OperatingSystem", L"OSArchitecture");
+      out.SingleValue(L"SELECT OSArchitecture FROM Win32_OperatingSystem", L"OSArchitecture");
   // A line is built only from answers that all came, so that no part of one passes for the whole.
-  if (out.Answered()) out.Add(kOs, caption + ArchitectureSuffix(architecture));
-  out.Finish(kOs);
+  if (out.Answered()) out.Add(caption + ArchitectureSuffix(architecture));
+  out.Finish();
 }
 
 void CollectCpu(PassWriter& out) {
-  const std::wstring name = QuerySingleValue(L"SELECT Name FROM Win32_Processor", L"Name");
-  if (out.Answered()) out.Add(kCpu, name);
-  out.Finish(kCpu);
+  out.Begin(kCpu);
+  const std::wstring name = out.SingleValue(L"SELECT Name FROM Win32_Processor", L"Name");
+  if (out.Answered()) out.Add(name);
+  out.Finish();
 }
 
 void CollectRam(PassWriter& out) {
+  out.Begin(kRam);
   const std::wstring total = FormatGB(ReadByteCount(
-      QuerySingleValue(L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", L"TotalPhysicalMemory")));
+      out.SingleValue(L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", L"TotalPhysicalMemory")));
   const bool totalAnswered = out.Answered();
-  const std::vector<PropertyRow> modules = QueryRows(
+  const std::vector<PropertyRow> modules = out.Rows(
       L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory",
       {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"});
 
-  if (totalAnswered) out.Add(kRam, FormatLine(L"총 RAM: %s", {total}));
+  if (totalAnswered) out.Add(FormatLine(L"총 RAM: %s", {total}));
   for (const PropertyRow& module : modules) {
     const std::wstring capacity = FormatGB(ReadByteCount(module.at(L"Capacity")));
-    out.Add(kRam, FormatLine(L"%s / %s : %s / %s MHz / %s / %s",
+    out.Add(FormatLine(L"%s / %s : %s / %s MHz / %s / %s",
                              {module.at(L"DeviceLocator"), module.at(L"BankLabel"), capacity,
                               module.at(L"Speed"), module.at(L"Manufacturer"), module.at(L"PartNumber")}));
   }
-  out.Finish(kRam);
+  out.Finish();
 }
 
 void CollectMainBoard(PassWriter& out) {
-  const std::wstring manufacturer = QuerySingleValue(L"SELECT Manufacturer FROM Win32_BaseBoard", L"Manufacturer");
-  const std::wstring product = QuerySingleValue(L"SELECT Product FROM Win32_BaseBoard", L"Product");
-  if (out.Answered()) out.Add(kMainBoard, FormatLine(L"%s (%s)", {product, manufacturer}));
-  out.Finish(kMainBoard);
+  out.Begin(kMainBoard);
+  const std::wstring manufacturer = out.SingleValue(L"SELECT Manufacturer FROM Win32_BaseBoard", L"Manufacturer");
+  const std::wstring product = out.SingleValue(L"SELECT Product FROM Win32_BaseBoard", L"Product");
+  if (out.Answered()) out.Add(FormatLine(L"%s (%s)", {product, manufacturer}));
+  out.Finish();
 }
 
 void CollectVga(PassWriter& out) {
-  for (const AdapterInfo& adapter : EnumerateAdapters()) {
-    out.Add(kVga, FormatLine(L"%s ( %s )", {adapter.Description, FormatGB(adapter.DedicatedVideoMemory)}));
+  out.Begin(kVga);
+  for (const AdapterInfo& adapter : out.Adapters()) {
+    out.Add(FormatLine(L"%s ( %s )", {adapter.Description, FormatGB(adapter.DedicatedVideoMemory)}));
   }
-  if (out.List(kVga).Count() == 0) out.AddFallback(kVga, L"");
-  out.Finish(kVga);
+  if (out.Count() == 0) out.AddFallback(L"");
+  out.Finish();
 }
 
 void CollectHdd(PassWriter& out) {
+  out.Begin(kHdd);
   const std::vector<PropertyRow> disks =
-      QueryRows(L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
+      out.Rows(L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
                 {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"});
   for (const PropertyRow& disk : disks) {
     const std::wstring& model = disk.at(L"Model");
     const std::wstring size = FormatDiskSize(ReadByteCount(disk.at(L"Size")));
     const std::wstring line = FormatLine(L"Disk %s : %s (%s) / %s", {disk.at(L"Index"), model, size, disk.at(L"InterfaceType")});
     EchoToStdout(L"Disk: %s\n", {model});
-    out.Add(kHdd, line);
+    out.Add(line);
   }
-  if (out.List(kHdd).Count() == 0 && out.Answered()) out.AddFallback(kHdd, L"Disk: 없음");
-  out.Finish(kHdd);
+  if (out.Count() == 0 && out.Answered()) out.AddFallback(L"Disk: 없음");
+  out.Finish();
 }
 
 void CollectSound(PassWriter& out) {
-  for (const std::wstring& name : QueryNameList(L"SELECT Name FROM Win32_SoundDevice")) {
+  out.Begin(kSound);
+  for (const std::wstring& name : out.Names(L"SELECT Name FROM Win32_SoundDevice")) {
     EchoToStdout(L"Sound: %s\n", {name});
-    out.Add(kSound, name);
+    out.Add(name);
   }
-  if (out.List(kSound).Count() == 0 && out.Answered()) out.AddFallback(kSound, L"Sound: 없음");
-  out.Finish(kSound);
+  if (out.Count() == 0 && out.Answered()) out.AddFallback(L"Sound: 없음");
+  out.Finish();
 }
 
 void CollectOdd(PassWriter& out) {
-  const std::vector<std::wstring> drives = QueryNameList(L"SELECT Name FROM Win32_CDROMDrive");
+  out.Begin(kOdd);
+  const std::vector<std::wstring> drives = out.Names(L"SELECT Name FROM Win32_CDROMDrive");
   if (drives.empty() && out.Answered()) {
     EchoToStdout(L"ODD: 없음\n");
-    out.AddFallback(kOdd, L"ODD: 없음");
+    out.AddFallback(L"ODD: 없음");
   }
   for (const std::wstring& name : drives) {
     EchoToStdout(L"ODD: %s\n", {name});
-    out.Add(kOdd, name);
+    out.Add(name);
   }
-  out.Finish(kOdd);
+  out.Finish();
 }
+
+constexpr Category kWmiCategories[] = {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd};
 
 }  // namespace
 
-PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& specReport) {
+PassResult RunCollectionPass(PassObserver& observer) {
+  PassWriter out(observer);
+  CollectVga(out);
   if (!OpenWmiConnection()) {
     std::cout << "WMI Init Failed\n";
     std::cout.flush();
+    const std::wstring notice = NoticeFor(WmiOpenFailure());
+    for (Category category : kWmiCategories) {
+      out.Begin(category);
+      out.AddNotice(notice);
+      out.Finish();
+    }
+    observer.Ended(PassResult::kWmiUnavailable);
     return PassResult::kWmiUnavailable;
   }
-  PassWriter out(categories, specReport);
-  out.Reset();
   CollectOs(out);
   CollectCpu(out);
   CollectRam(out);
   CollectMainBoard(out);
-  CollectVga(out);
   CollectHdd(out);
   CollectSound(out);
   CollectOdd(out);
-  const bool complete = WmiTimedOutStatements().empty();  // the open began the list afresh
+  // The open began the list afresh.
+  const PassResult result = WmiTroubles().empty() ? PassResult::kComplete : PassResult::kIncomplete;
+  observer.Ended(result);
   CloseWmiConnection();
-  return complete ? PassResult::kComplete : PassResult::kIncomplete;
+  return result;
+}
+
+std::wstring ClassOf(const std::wstring& statement) {
+  const std::size_t from = statement.rfind(L" FROM ");
+  if (from == std::wstring::npos) return statement;
+  const std::size_t start = from + 6;
+  return statement.substr(start, statement.find(L' ', start) - start);
+}
+
+CategoryOutcome NotAnsweredOutcome(Category category) {
+  CategoryOutcome outcome;
+  AddNotice(outcome, category, kNotAnswered);
+  return outcome;
+}
+
+void ShowOutcomes(const CategoryOutcomes& outcomes, const CategoryLists& categories, std::wstring& specReport) {
+  for (CategoryList* list : categories) list->RemoveAll();
+  specReport.clear();
+  for (std::size_t i = 0; i < kCategoryCount; ++i) {
+    const Category category = static_cast<Category>(i);
+    const CategoryOutcome outcome = outcomes[i] ? *outcomes[i] : NotAnsweredOutcome(category);
+    for (const std::wstring& line : outcome.lines) categories[i]->Append(line);
+    specReport.append(outcome.report);
+    categories[i]->SelectFirst();
+  }
+}
+
+PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& specReport) {
+  KeptOutcomes kept;
+  const PassResult result = RunCollectionPass(kept);
+  ShowOutcomes(kept.outcomes, categories, specReport);
+  return result;
 }
 
 }  // namespace vantrel

@@ -1,11 +1,14 @@
-// The one pass that asks the probes about the eight categories, fills their lists and builds
-// the spec report, the text the copy action puts on the clipboard.
+// The one pass that asks the probes about the eight categories, and what it gives: each
+// category's lines and its share of the spec report, the text the copy action puts on the
+// clipboard.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "collect/category_list.h"
 
@@ -17,21 +20,70 @@ using CategoryLists = std::array<CategoryList*, kCategoryCount>;
 
 enum class PassResult {
   kComplete,
-  kIncomplete,      // WMI did not answer every statement in time; those categories say so
+  kIncomplete,      // WMI failed or did not answer a statement in time; those categories say so
   kWmiUnavailable,  // the connection could not be opened
 };
 
-// Fills the lists and the report (lines each ended by CR LF, in category order) and echoes
-// diagnostic lines. With "WMI Init Failed\n" on std::cout and nothing else touched when the WMI
-// connection cannot be opened.
+// One category's share of a pass: the lines its list shows, and its text in the report (its lines
+// each with CR LF; the "없음" fallbacks differ between the two).
+struct CategoryOutcome {
+  std::vector<std::wstring> lines;
+  std::wstring report;
+};
+// What has come of each category; nothing for one the pass has not finished.
+using CategoryOutcomes = std::array<std::optional<CategoryOutcome>, kCategoryCount>;
+
+// Told of the pass as it goes, on the thread that runs it.
+class PassObserver {
+ public:
+  virtual ~PassObserver() = default;
+  // Before each question: the WQL statement, or empty text for the adapter list.
+  virtual void Asking(Category category, const std::wstring& statement) = 0;
+  virtual void Finished(Category category, CategoryOutcome outcome) = 0;
+  // Once every category is finished, before the connection is closed: a WMI service that is stuck
+  // may hold the close.
+  virtual void Ended(PassResult result) = 0;
+};
+
+// Keeps what each category gave, for a pass run and shown on one thread.
+class KeptOutcomes final : public PassObserver {
+ public:
+  void Asking(Category, const std::wstring&) override {}
+  void Finished(Category category, CategoryOutcome outcome) override { outcomes[category] = std::move(outcome); }
+  void Ended(PassResult) override {}
+  CategoryOutcomes outcomes;
+};
+
+// The pass: the adapters first, since they never wait on WMI, then the WMI categories in their
+// order. Echoes the diagnostic lines. When the WMI connection cannot be opened, "WMI Init
+// Failed\n" goes to std::cout and each WMI category says so, with the failing step's code.
+PassResult RunCollectionPass(PassObserver& observer);
+
+// The class a statement of the pass reads: the word after FROM.
+std::wstring ClassOf(const std::wstring& statement);
+
+// What a category shows when the pass did not finish it in time.
+CategoryOutcome NotAnsweredOutcome(Category category);
+
+// Fills each list and the report (lines each ended by CR LF, in category order) with what came; a
+// category that did not come says that it got no answer in time. The first line of each list ends
+// selected.
+void ShowOutcomes(const CategoryOutcomes& outcomes, const CategoryLists& categories, std::wstring& specReport);
+
+// Runs the pass here and shows what it gave.
 PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& specReport);
 
-// The same over one list object per category, in category order.
+// One list object per category, in category order, as the lists the pass fills.
 template <class List, class = std::enable_if_t<std::is_base_of_v<CategoryList, List>>>
-PassResult RunCollectionPass(std::array<List, kCategoryCount>& lists, std::wstring& specReport) {
+CategoryLists ListsOf(std::array<List, kCategoryCount>& lists) {
   CategoryLists categories{};
   for (std::size_t i = 0; i < kCategoryCount; ++i) categories[i] = &lists[i];
-  return RunCollectionPass(categories, specReport);
+  return categories;
+}
+
+template <class List, class = std::enable_if_t<std::is_base_of_v<CategoryList, List>>>
+PassResult RunCollectionPass(std::array<List, kCategoryCount>& lists, std::wstring& specReport) {
+  return RunCollectionPass(ListsOf(lists), specReport);
 }
 
 }  // namespace vantrel

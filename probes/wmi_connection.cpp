@@ -16,13 +16,13 @@ struct Connection {
   ComPtr<IWbemServices> services;
   // Whether an open's CoInitializeEx took a share of COM that the close must give back.
   bool holdsComShare = false;
-  ULONGLONG openedAt = 0;  // on ComApi's clock
-  std::vector<std::wstring> timedOut;
+  HRESULT openFailure = S_OK;
+  int statementsStarted = 0;
+  std::vector<WmiTrouble> troubles;
 };
 
-constexpr ULONGLONG kWaitBudget = 45000;
-constexpr ULONGLONG kLongestWait = 20000;
-constexpr LONG kWaitAfterBudget = 1000;
+constexpr ULONGLONG kFirstStatementPatience = 60000;
+constexpr ULONGLONG kStatementPatience = 30000;
 
 Connection& TheConnection() {
   // Never destroyed: a connection left half-open lives until the process ends, and releasing
@@ -33,27 +33,38 @@ Connection& TheConnection() {
 
 }  // namespace
 
+namespace {
+
+// Notes why the open failed; always false.
+bool OpenFailed(HRESULT code) {
+  TheConnection().openFailure = SUCCEEDED(code) ? E_POINTER : code;
+  return false;
+}
+
+}  // namespace
+
 bool OpenWmiConnection() {
   Connection& connection = TheConnection();
   const ComEntryPoints& com = ComApi();
-  connection.openedAt = com.getTickCount64();
-  connection.timedOut.clear();
+  connection.openFailure = S_OK;
+  connection.statementsStarted = 0;
+  connection.troubles.clear();
 
   const HRESULT initialised = com.coInitializeEx(nullptr, COINIT_MULTITHREADED);
   if (SUCCEEDED(initialised)) {
     // S_FALSE (already initialised) also counts a share that needs its CoUninitialize.
     connection.holdsComShare = true;
   } else if (initialised != RPC_E_CHANGED_MODE) {
-    return false;
+    return OpenFailed(initialised);
   }
 
   const HRESULT security = com.coInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                                                     RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
-  if (FAILED(security) && security != RPC_E_TOO_LATE) return false;
+  if (FAILED(security) && security != RPC_E_TOO_LATE) return OpenFailed(security);
 
   const HRESULT created = com.coCreateInstance(__uuidof(WbemLocator), nullptr, CLSCTX_INPROC_SERVER,
                                                __uuidof(IWbemLocator), connection.locator.PutVoid());
-  if (!connection.locator.Receive(created)) return false;
+  if (!connection.locator.Receive(created)) return OpenFailed(created);
 
   HRESULT connected;
   {
@@ -63,12 +74,14 @@ bool OpenWmiConnection() {
                                                   WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
                                                   connection.services.Put());
   }
-  if (!connection.services.Receive(connected)) return false;
+  if (!connection.services.Receive(connected)) return OpenFailed(connected);
   const HRESULT blanket =
       com.coSetProxyBlanket(connection.services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                             RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-  return SUCCEEDED(blanket);
+  return SUCCEEDED(blanket) || OpenFailed(blanket);
 }
+
+HRESULT WmiOpenFailure() { return TheConnection().openFailure; }
 
 void CloseWmiConnection() {
   Connection& connection = TheConnection();
@@ -86,15 +99,14 @@ IWbemServices* WmiServices() { return TheConnection().services.Get(); }
 
 IWbemLocator* WmiLocator() { return TheConnection().locator.Get(); }
 
-LONG WmiNextWait() {
-  const ULONGLONG elapsed = ComApi().getTickCount64() - TheConnection().openedAt;
-  if (elapsed >= kWaitBudget) return kWaitAfterBudget;
-  const ULONGLONG left = kWaitBudget - elapsed;
-  return static_cast<LONG>(left < kLongestWait ? left : kLongestWait);
+ULONGLONG StartWmiStatement() {
+  return TheConnection().statementsStarted++ == 0 ? kFirstStatementPatience : kStatementPatience;
 }
 
-void NoteWmiTimeOut(const std::wstring& statement) { TheConnection().timedOut.push_back(statement); }
+void NoteWmiTrouble(const std::wstring& statement, HRESULT code) {
+  TheConnection().troubles.push_back(WmiTrouble{statement, code});
+}
 
-const std::vector<std::wstring>& WmiTimedOutStatements() { return TheConnection().timedOut; }
+const std::vector<WmiTrouble>& WmiTroubles() { return TheConnection().troubles; }
 
 }  // namespace vantrel

@@ -9,9 +9,13 @@
 namespace vantrel {
 
 // Prepares COM on this thread, sets process security, connects (Windows gives up after two
-// minutes at most) and sets the proxy blanket. False when a step failed; what the earlier steps
-// obtained stays held until the close. The open also starts the clock of WmiNextWait.
+// minutes at most) and sets the proxy blanket. False when a step failed, with that step's code in
+// WmiOpenFailure(); what the earlier steps obtained stays held until the close.
 bool OpenWmiConnection();
+
+// The code of the step that made the last open fail (a step that succeeded without handing over
+// its object counts as E_POINTER); S_OK after an open that succeeded.
+HRESULT WmiOpenFailure();
 
 // Releases the services, then the locator, and gives back this thread's share of COM.
 void CloseWmiConnection();
@@ -21,14 +25,19 @@ void CloseWmiConnection();
 IWbemServices* WmiServices();
 IWbemLocator* WmiLocator();
 
-// How long, in milliseconds, the next wait for a WMI object may last: a stuck provider must not
-// hold the window back for ever, and a slow machine must still get every line. At most 20 s each,
-// and no more than is left of 45 s counted from the open; once those are spent, 1 s each, so a
-// WMI that recovers still answers.
-LONG WmiNextWait();
+// Called as each statement starts: how long, in milliseconds, it may go without a new object
+// before it is given up. A cold WMI loads its providers for the first statement after the open,
+// which may take 60 s; every later one gets 30 s.
+ULONGLONG StartWmiStatement();
 
-// The statements that got no answer in time since the open, in the order they were noted.
-void NoteWmiTimeOut(const std::wstring& statement);
-const std::vector<std::wstring>& WmiTimedOutStatements();
+// A statement that did not end well: WBEM_S_TIMEDOUT when WMI gave it no answer in time, else the
+// failure code WMI answered with.
+struct WmiTrouble {
+  std::wstring statement;
+  HRESULT code;
+};
+void NoteWmiTrouble(const std::wstring& statement, HRESULT code);
+// Since the open, in the order they were noted.
+const std::vector<WmiTrouble>& WmiTroubles();
 
 }  // namespace vantrel

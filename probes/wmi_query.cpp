@@ -1,11 +1,13 @@
 // WQL queries over the open WMI connection, answered as one text, a name list or rows, and
-// the conversion of a property value to text. Every failure ends in an empty or shorter answer.
+// the conversion of a property value to text. Every failure ends in an empty or shorter answer and
+// is noted on the connection.
 #include "probes/wmi_query.h"
 
 #include <wbemcli.h>
 
 #include <utility>
 
+#include "probes/com_entry_points.h"
 #include "probes/com_ptr.h"
 #include "probes/wmi_connection.h"
 
@@ -15,8 +17,9 @@ namespace {
 // The text of a BSTR up to its first NUL; a null BSTR is empty text.
 std::wstring TextOf(BSTR text) { return text != nullptr ? std::wstring(text) : std::wstring(); }
 
-// Runs the statement; null when there is no connection, the call failed or gave no enumerator.
-ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query) {
+// Runs the statement; null when there is no connection, the call failed (its code in `failure`)
+// or gave no enumerator.
+ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query, HRESULT& failure) {
   ComPtr<IEnumWbemClassObject> enumerator;
   IWbemServices* services = WmiServices();
   if (services == nullptr) return enumerator;
@@ -30,36 +33,63 @@ ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query) {
                             WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, enumerator.Put());
   }
   enumerator.Receive(executed);
+  failure = executed;
   return enumerator;
 }
 
-enum class Fetched { kObject, kEnd, kTimedOut };
+enum class Fetched { kObject, kEnd, kTimedOut, kFailed };
 
-// Gives back the object held, then fetches the next one into it, waiting no longer than the
-// connection allows. The end when the objects are used up, when Next fails, or when it reports an
-// object without giving one; a time-out when WMI did not answer within the wait.
-Fetched FetchNext(IEnumWbemClassObject* enumerator, ComPtr<IWbemClassObject>& object) {
+// Gives back the object held, then fetches the next one into it, waiting at most `wait` ms. The
+// end when the objects are used up or Next reports an object without giving one; a time-out when
+// WMI did not answer within the wait; a failure (its code in `code`) when Next failed.
+Fetched FetchNext(IEnumWbemClassObject* enumerator, LONG wait, ComPtr<IWbemClassObject>& object, HRESULT& code) {
   ULONG returned = 0;
-  const HRESULT fetched = enumerator->Next(WmiNextWait(), 1, object.Put(), &returned);
+  code = enumerator->Next(wait, 1, object.Put(), &returned);
   // WBEM_S_FALSE and WBEM_S_TIMEDOUT are success codes, so only the count tells whether an object
   // came: a slot that the count leaves out was not handed over.
   if (returned != 1) object.Detach();
-  if (object.Receive(fetched)) return Fetched::kObject;
-  return fetched == WBEM_S_TIMEDOUT ? Fetched::kTimedOut : Fetched::kEnd;
+  if (object.Receive(code)) return Fetched::kObject;
+  if (FAILED(code)) return Fetched::kFailed;
+  return code == WBEM_S_TIMEDOUT ? Fetched::kTimedOut : Fetched::kEnd;
 }
 
+// The longest single wait. A wait that ends without an answer is followed by another Next on the
+// same enumerator, so a slow provider keeps its place; the statement is given up only once its
+// patience since the last object is spent.
+constexpr ULONGLONG kWaitSlice = 5000;
+
 // Runs the statement and hands each object to `read` until it returns false or the objects end.
-// A statement that WMI did not answer in time is noted on the connection; what was read stays.
+// A statement that failed, or got no new object within its patience, is noted on the connection;
+// what was read stays.
 template <class Read>
 void ForEachObject(const std::wstring& query, Read read) {
-  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(query);
-  if (!enumerator) return;
-  ComPtr<IWbemClassObject> object;
-  Fetched fetched;
-  while ((fetched = FetchNext(enumerator.Get(), object)) == Fetched::kObject) {
-    if (!read(object.Get())) return;
+  const ULONGLONG patience = StartWmiStatement();
+  HRESULT code = S_OK;
+  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(query, code);
+  if (!enumerator) {
+    if (FAILED(code)) NoteWmiTrouble(query, code);
+    return;
   }
-  if (fetched == Fetched::kTimedOut) NoteWmiTimeOut(query);
+  const ComEntryPoints& com = ComApi();
+  ULONGLONG lastObjectAt = com.getTickCount64();
+  ComPtr<IWbemClassObject> object;
+  for (;;) {
+    const ULONGLONG waited = com.getTickCount64() - lastObjectAt;
+    if (waited >= patience) return NoteWmiTrouble(query, WBEM_S_TIMEDOUT);
+    const ULONGLONG left = patience - waited;
+    switch (FetchNext(enumerator.Get(), static_cast<LONG>(left < kWaitSlice ? left : kWaitSlice), object, code)) {
+      case Fetched::kObject:
+        if (!read(object.Get())) return;
+        lastObjectAt = com.getTickCount64();
+        break;
+      case Fetched::kTimedOut:
+        break;
+      case Fetched::kFailed:
+        return NoteWmiTrouble(query, code);
+      case Fetched::kEnd:
+        return;
+    }
+  }
 }
 
 // Reads one property as text; false when Get fails.

@@ -39,7 +39,8 @@ bool Application::InitInstance() {
 
 int RunApplication() {
   Application* application = Application::Current();
-  if (application == nullptr || !application->InitInstance()) return 0;
+  if (application == nullptr) return 0;
+  if (!application->InitInstance()) return application->ExitCode();
   MSG message{};
   for (;;) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);

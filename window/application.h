@@ -22,18 +22,23 @@ class Application {
 
   static Application* Current();
   const std::wstring& Name() const { return name_; }
+  // The process's exit code when InitInstance ends the program.
+  int ExitCode() const { return exitCode_; }
 
  protected:
   // Asks Windows to start the program again after a restart for updates (restart support only:
   // no recovery, no autosave).
   void EnableRestart() { restartSupport_ = true; }
+  void SetExitCode(int code) { exitCode_ = code; }
 
  private:
   std::wstring name_;
   bool restartSupport_ = false;
+  int exitCode_ = 0;
 };
 
-// The body of the program's entry point: InitInstance, then a message loop if it asked for one.
+// The body of the program's entry point: InitInstance, then a message loop if it asked for one;
+// the application's exit code when it did not.
 int RunApplication();
 
 }  // namespace vantrel

@@ -1,6 +1,5 @@
 #include "window/vantrel_dlg.h"
 
-#include <memory>
 #include <utility>
 
 #include "window/action_entry_points.h"
@@ -8,6 +7,7 @@
 #include "window/homepage_url.h"
 #include "window/message_box.h"
 #include "window/paint_entry_points.h"
+#include "window/program_window.h"
 #include "window/resource.h"
 
 namespace vantrel {
@@ -38,8 +38,10 @@ HBITMAP LoadProgramBitmap(int id) {
 
 }  // namespace
 
-CVantrelDlg::CVantrelDlg()
-    : ModalDialog(IDD_VANTREL_DIALOG), m_windowIcon(LoadIconW(ProgramModule(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+CVantrelDlg::CVantrelDlg(CategoryOutcomes outcomes)
+    : ModalDialog(IDD_VANTREL_DIALOG),
+      m_outcomes(std::move(outcomes)),
+      m_windowIcon(LoadIconW(ProgramModule(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 void CVantrelDlg::DoDataExchange() {
   for (std::size_t i = 0; i < m_categoryCombos.size(); ++i) {
@@ -63,7 +65,8 @@ BOOL CVantrelDlg::OnInitDialog() {
   // Held, never read or written; a standard user can neither open nor create it, silently.
   m_settingsKey.OpenOrCreate(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ | KEY_WRITE);
 
-  RunCollectionPass();
+  ShowOutcomes(m_outcomes, ListsOf(m_categoryCombos), m_specReport);
+  MarkProgramWindow(Handle());
   return TRUE;
 }
 
@@ -84,6 +87,7 @@ void CVantrelDlg::LoadPictures() {
 
 void CVantrelDlg::OnDestroy() {
   ModalDialog::OnDestroy();
+  UnmarkProgramWindow(Handle());
   m_bannerBitmap.Delete();
   m_copyBitmap.Delete();
   m_homepageBitmap.Delete();
@@ -138,56 +142,15 @@ void CVantrelDlg::OnCopyClicked() {
   if (CopyTextToClipboard(Handle(), m_specReport)) ShowMessage(Handle(), L"PC 사양 복사되었습니다.");
 }
 
-namespace {
-
 // The system's handler for https addresses, normally the default browser; a failure shows nothing.
 // The handler may be reached through COM, and the shell wants its caller in a single-threaded
-// apartment, which is given back after the call. False, with nothing done, when this thread is in
-// the multithreaded apartment.
-bool OpenHomepageInApartment() {
+// apartment, which is given back after the call. The window's thread never joins the
+// multithreaded apartment (the collection pass has a thread of its own), so it can always be had.
+void CVantrelDlg::OnHomepageClicked() {
   const ActionEntryPoints& api = ActionApi();
   const HRESULT apartment = api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  if (apartment == RPC_E_CHANGED_MODE) return false;
   api.shellExecute(nullptr, L"open", kHomepageUrl, nullptr, nullptr, SW_SHOWNORMAL);
   if (SUCCEEDED(apartment)) api.coUninitialize();
-  return true;
-}
-
-DWORD WINAPI OpenHomepageOnItsOwnThread(void*) {
-  OpenHomepageInApartment();
-  return 0;
-}
-
-// How long the window waits for the shell on a thread of its own; a shell slower than that
-// finishes on its own.
-constexpr DWORD kShellWait = 30000;
-
-}  // namespace
-
-// After a complete collection pass the window's thread has no COM; after a failed WMI open it is
-// still in the multithreaded apartment, so a thread of its own meets the shell instead. While it
-// waits, the window takes the messages sent to it (the shell may ask every window, by DDE) and no
-// input.
-void CVantrelDlg::OnHomepageClicked() {
-  if (OpenHomepageInApartment()) return;
-  const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> thread(
-      CreateThread(nullptr, 0, &OpenHomepageOnItsOwnThread, nullptr, 0, nullptr), &CloseHandle);
-  if (!thread) return;
-  HANDLE handle = thread.get();
-  const ULONGLONG start = GetTickCount64();
-  for (;;) {
-    const ULONGLONG waited = GetTickCount64() - start;
-    if (waited >= kShellWait) break;
-    const DWORD woken =
-        MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(kShellWait - waited), QS_SENDMESSAGE);
-    if (woken != WAIT_OBJECT_0 + 1) break;
-    MSG message;
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // delivers the messages sent to this thread
-  }
-}
-
-PassResult CVantrelDlg::RunCollectionPass() {
-  return vantrel::RunCollectionPass(m_categoryCombos, m_specReport);
 }
 
 }  // namespace vantrel

@@ -1,6 +1,6 @@
 // The spec window: eight category combos with their labels, a banner and two picture buttons,
-// and two red instruction lines. Its initialisation runs the collection pass once, before the
-// window is first shown.
+// and two red instruction lines. It is made once the collection pass is over, and shows what the
+// pass gave.
 #pragma once
 
 #include <windows.h>
@@ -18,11 +18,8 @@ namespace vantrel {
 
 class CVantrelDlg : public ModalDialog {
  public:
-  CVantrelDlg();
+  explicit CVantrelDlg(CategoryOutcomes outcomes);
   ~CVantrelDlg() override = default;
-
-  // Fills the combos and the spec report.
-  PassResult RunCollectionPass();
 
   const std::wstring& SpecReport() const { return m_specReport; }
 
@@ -47,6 +44,7 @@ class CVantrelDlg : public ModalDialog {
   GdiObject<HBITMAP> m_homepageBitmap;
   GdiObject<HBRUSH> m_whiteBrush;
   GdiObject<HFONT> m_instructionFont;
+  CategoryOutcomes m_outcomes;
   std::wstring m_specReport;
   HICON m_windowIcon;
 };

@@ -10,10 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "app/programs.h"
+#include "app/vantrel_app.h"
 #include "collect/collection_pass.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/scoped_table.h"
+#include "support/modal_run.h"
+#include "support/pass_runs.h"
 #include "window/application.h"
 
 namespace vantrel {
@@ -89,6 +93,35 @@ TEST(ProgramStart, AnExceptionReachingEitherEntryPointEndsTheProgramQuietly) {
   EXPECT_EQ(Reasons(reasons), "VantrelReport: stopped: out of memory\n");
   std::fclose(reasons);
   EXPECT_EQ(RunGuarded([]() -> int { throw 7; }, "X", nullptr), kExitStopped);
+}
+
+// Both programs as their entry points run them, over an injected pass: the DLL search first, then
+// the pass's outcome as the exit code, 3 for an exception. A second Vantrel.exe ends at once.
+TEST(ProgramStart, BothProgramsStartGuardedAndExitWithThePassOutcome) {
+  testing::ScopedTable<DllSearchEntryPoints> table(DllSearchApi(), {&SetDefaultsAccepted, &SetDirectory});
+  const std::pair<PassResult, int> outcomes[] = {{PassResult::kComplete, 0}, {PassResult::kWmiUnavailable, 1},
+                                                 {PassResult::kIncomplete, 2}, {PassResult::kComplete, kExitStopped}};
+  for (const auto& [result, code] : outcomes) {
+    const bool throws = code == kExitStopped;
+    const PassFunction pass = [result = result, throws](PassObserver&) {
+      if (throws) throw std::bad_alloc();
+      return result;
+    };
+    g_calls.clear();
+    EXPECT_EQ(RunReport(pass), code);
+    CVantrelApp application(pass);
+    const int exitCode = testing::WhileStepping(RunVantrel, [](HWND shown) {
+      if (shown != nullptr) PostMessageW(shown, WM_CLOSE, 0, 0);
+      return true;
+    });
+    EXPECT_EQ(exitCode, code);
+    EXPECT_EQ(g_calls, std::vector<std::string>(2, "SetDefaultDllDirectories 2048"));
+  }
+
+  // Were the pass started, its window would wait for a close that never comes.
+  const testing::Event running(CreateMutexW(nullptr, FALSE, kRunningMutexName), &CloseHandle);
+  CVantrelApp second([](PassObserver&) { return PassResult::kComplete; });
+  EXPECT_EQ(RunVantrel(), 0);
 }
 
 }  // namespace

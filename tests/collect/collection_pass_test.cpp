@@ -6,12 +6,14 @@
 #include <array>
 #include <string>
 
+#include "collect/background_pass.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/platform_log.h"
 #include "fakes/random_machine.h"
 #include "probes/wmi_connection.h"
 #include "support/captured_output.h"
+#include "support/pass_runs.h"
 
 namespace vantrel {
 namespace {
@@ -124,31 +126,46 @@ TEST_F(CollectionPassTest, WorkedExampleGivesTheThirteenReportLines) {
   EXPECT_EQ(output_.Cout(), "");
 }
 
-// WMI that takes 3 s before the first object of every statement: 30 s for the pass, within
-// every wait and the pass's budget.
+// Slow but healthy WMI loses nothing: a wait that ends without an answer is followed by another,
+// and a statement is given up only after 30 s without an object (60 s for the first).
 TEST_F(CollectionPassTest, ASlowMachineLosesNothing) {
-  wmi_.unscripted.firstObjectDelay = firstObjectDelay_ = 3000;
-  AnswerWorkedExample();
-  ASSERT_EQ(Run(), PassResult::kComplete);
-  EXPECT_EQ(wmi_.now, 30000u);
-  EXPECT_EQ(report_, kWorkedExampleReport);
-  EXPECT_EQ(Echoed(), kWorkedExampleEcho);
+  struct Slow {
+    const char* name;
+    ULONGLONG each, first, cpu, total;
+  };
+  const Slow cases[] = {{"3 s each", 3000, 3000, 3000, 30000},
+                        {"5 s each", 5000, 5000, 5000, 50000},
+                        {"a cold first statement of 50 s", 0, 50000, 0, 50000},
+                        {"a processor statement of 25 s", 0, 0, 25000, 25000}};
+  for (const Slow& slow : cases) {
+    SCOPED_TRACE(slow.name);
+    wmi_.now = 0;
+    output_.Clear();
+    wmi_.unscripted.firstObjectDelay = firstObjectDelay_ = slow.each;
+    AnswerWorkedExample();
+    firstObjectDelay_ = slow.first;
+    Answer(kCaptionStatement, One(L"Caption", L"Windows 10 Pro"));
+    firstObjectDelay_ = slow.cpu;
+    Answer(kProcessorStatement, One(L"Name", L"Example 6-Core Processor"));
+    ASSERT_EQ(Run(), PassResult::kComplete);
+    EXPECT_EQ(wmi_.now, slow.total);
+    EXPECT_EQ(report_, kWorkedExampleReport);
+    EXPECT_EQ(Echoed(), kWorkedExampleEcho);
+  }
 }
 
 const std::wstring kNotAnswered = L"확인 못 함 (Windows 응답 시간 초과)";
 
-// Every provider hangs: 20 s, 20 s, then what is left of 45 s, then 1 s for each statement, so
-// the window comes within a minute, and each category says it got no answer, never that the
-// hardware is missing.
-TEST_F(CollectionPassTest, AWmiThatNeverAnswersGivesEveryCategoryItsNoticeWithinAMinute) {
+// Every provider hangs: waits of 5 s at most, each statement given up after 30 s without an
+// object (the first after 60 s); each category says it got no answer, never that the hardware is
+// missing.
+TEST_F(CollectionPassTest, AWmiThatNeverAnswersGivesEveryCategoryItsNotice) {
   wmi_.unscripted.hangFrom = 0;
   dxgi_.adapters = {{L"Graphics Adapter B", 134217728}};
   ASSERT_EQ(Run(), PassResult::kIncomplete);
 
-  std::vector<LONG> waits;
-  for (const auto& call : wmi_.nextCalls) waits.push_back(call.timeout);
-  EXPECT_EQ(waits, (std::vector<LONG>{20000, 20000, 5000, 1000, 1000, 1000, 1000, 1000, 1000, 1000}));
-  EXPECT_EQ(wmi_.now, 52000u);
+  for (const auto& call : wmi_.nextCalls) EXPECT_EQ(call.timeout, 5000);
+  EXPECT_EQ(wmi_.now, 60000u + 9 * 30000u);
   for (Category category : {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd}) {
     EXPECT_EQ(LinesOf(category), Lines{kNotAnswered}) << category;
   }
@@ -164,7 +181,8 @@ TEST_F(CollectionPassTest, AWmiThatNeverAnswersGivesEveryCategoryItsNoticeWithin
   EXPECT_EQ(wmi_.OutstandingReferences(), 0);
 }
 
-// A single value that timed out builds no line; rows read before a time-out stay.
+// A single value that timed out builds no line; rows read before a time-out stay; a stuck sound
+// provider costs its 30 s and its category only.
 TEST_F(CollectionPassTest, LinesReadBeforeATimeOutStayAndOnlyTheirCategoryIsMarked) {
   AnswerWorkedExample();
   FakeQueryAnswer total = One(L"TotalPhysicalMemory", L"17113022464");
@@ -173,18 +191,73 @@ TEST_F(CollectionPassTest, LinesReadBeforeATimeOutStayAndOnlyTheirCategoryIsMark
   FakeQueryAnswer disks{{Disk(0, L"SSD Model 500", L"500105249280"), Disk(1, L"HDD Model 2000", L"0")}};
   disks.hangFrom = 1;
   Answer(kDisksStatement, disks);
+  FakeQueryAnswer sound = Names({L"Audio Device A"});
+  sound.hangFrom = 0;
+  Answer(kSoundStatement, sound);
+  Answer(kOpticalStatement, Names({L"DVD-RW"}));
   ASSERT_EQ(Run(), PassResult::kIncomplete);
 
+  EXPECT_EQ(wmi_.now, 3 * 30000u);
   EXPECT_EQ(LinesOf(kRam), (Lines{L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200",
                                   L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200", kNotAnswered}));
   EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 0 : SSD Model 500 (466 GB) / IDE", kNotAnswered}));
-  EXPECT_EQ(LinesOf(kOdd), Lines{L"없음"});
+  EXPECT_EQ(LinesOf(kSound), Lines{kNotAnswered});
+  EXPECT_EQ(LinesOf(kOdd), Lines{L"DVD-RW"});
   const Lines report = ReportLines();
-  ASSERT_EQ(report.size(), 13u);
+  ASSERT_EQ(report.size(), 12u);
   EXPECT_EQ(report[4], L"RAM: " + kNotAnswered);
   EXPECT_EQ(report[9], L"Disk: " + kNotAnswered);
+  EXPECT_EQ(report[10], L"Sound: " + kNotAnswered);
   EXPECT_EQ(Echoed(), "WMI Timeout: Win32_ComputerSystem\nDisk: SSD Model 500\nWMI Timeout: Win32_DiskDrive\n"
-                      "Sound: Audio Device A\nSound: Audio Device B\nODD: \xEC\x97\x86\xEC\x9D\x8C\n");
+                      "WMI Timeout: Win32_SoundDevice\nODD: DVD-RW\n");
+}
+
+// A statement that WMI failed keeps what came and says so with the failure's code, never "없음".
+TEST_F(CollectionPassTest, AFailedStatementKeepsWhatCameAndSaysSoWithItsCode) {
+  AnswerWorkedExample();
+  FakeQueryAnswer disks{{Disk(0, L"SSD Model 500", L"500105249280"), Disk(1, L"HDD Model 2000", L"2000396321280"),
+                         Disk(2, L"Never read", L"0")}};
+  disks.failNextAt = 2;
+  disks.nextFailure = WBEM_E_TRANSPORT_FAILURE;
+  Answer(kDisksStatement, disks);
+  FakeQueryAnswer sound;
+  sound.execQueryResult = WBEM_E_INVALID_CLASS;
+  Answer(kSoundStatement, sound);
+  ASSERT_EQ(Run(), PassResult::kIncomplete);
+
+  const std::wstring diskFailed = L"확인 못 함 (Windows 오류 0x80041015)";
+  const std::wstring soundFailed = L"확인 못 함 (Windows 오류 0x80041010)";
+  EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 0 : SSD Model 500 (466 GB) / IDE", L"Disk 1 : HDD Model 2000 (2 TB) / IDE",
+                                  diskFailed}));
+  EXPECT_EQ(LinesOf(kSound), Lines{soundFailed});
+  const Lines report = ReportLines();
+  EXPECT_EQ(Lines(report.begin() + 10, report.end()), (Lines{L"Disk: " + diskFailed, L"Sound: " + soundFailed, L"ODD: 없음"}));
+  EXPECT_EQ(Echoed(), "Disk: SSD Model 500\nDisk: HDD Model 2000\nWMI Error: Win32_DiskDrive 0x80041015\n"
+                      "WMI Error: Win32_SoundDevice 0x80041010\nODD: \xEC\x97\x86\xEC\x9D\x8C\n");
+}
+
+// On its own thread the pass is waited for 90 s at most, the connection included: what came by
+// then shows, the rest says it got no answer, and the adapters never wait on WMI.
+TEST_F(CollectionPassTest, OnItsOwnThreadThePassIsGivenUpAfterNinetySeconds) {
+  const std::pair<const char*, void (*)(FakeWmi&)> stuck[] = {
+      {"every provider", [](FakeWmi& wmi) { wmi.unscripted.hangFrom = 0; }},
+      {"the connection", [](FakeWmi& wmi) { wmi.connectHangs = true; }}};
+  dxgi_.adapters = {{L"Graphics Adapter B", 134217728}};
+  for (const auto& [what, script] : stuck) {
+    SCOPED_TRACE(what);
+    script(wmi_);
+    wmi_.now = 0;
+    const Event ended = NewEvent();
+    BackgroundPass pass(SignallingPass(ended.get()));
+    while (!pass.Take(INFINITE)) {
+    }
+    ASSERT_EQ(WaitForSingleObject(ended.get(), 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(pass.Result(), PassResult::kIncomplete);
+    ShowOutcomes(pass.Outcomes(), ListsOf(lists_), report_);
+    EXPECT_EQ(ReportLines(), (Lines{L"OS: " + kNotAnswered, L"CPU: " + kNotAnswered, L"RAM: " + kNotAnswered,
+                                    L"Main Board: " + kNotAnswered, L"Graphics Adapter B ( 0 GB )",
+                                    L"Disk: " + kNotAnswered, L"Sound: " + kNotAnswered, L"ODD: " + kNotAnswered}));
+  }
 }
 
 TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine) {
@@ -203,13 +276,12 @@ TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine)
   for (const MemoryCategoryList& list : lists_) EXPECT_EQ(list.Selected(), 0);
 }
 
-TEST_F(CollectionPassTest, IssuesEachStatementOnceInOrderWithTheAdaptersBetweenTheSeventhAndEighth) {
+TEST_F(CollectionPassTest, ReadsTheAdaptersFirstThenIssuesEachStatementOnceInOrder) {
   AnswerWorkedExample();
   ASSERT_EQ(Run(), PassResult::kComplete);
 
-  Lines expected;
+  Lines expected{L"CreateDXGIFactory1"};
   for (std::size_t i = 0; i < kMachineStatementCount; ++i) {
-    if (i == kDisksStatement) expected.push_back(L"CreateDXGIFactory1");
     expected.push_back(std::wstring(L"ExecQuery: ") + StatementText(static_cast<MachineStatement>(i)));
   }
   EXPECT_EQ(testing::PlatformLog(), expected);
@@ -225,20 +297,21 @@ TEST_F(CollectionPassTest, ClosesTheConnectionAndReleasesEveryReference) {
   EXPECT_EQ(dxgi_.OutstandingReferences(), 0);
 }
 
-TEST_F(CollectionPassTest, FailedOpenWritesTheMessageAndTouchesNothingElse) {
+// Each WMI category says the open failed, with the failing step's code; the adapters are still read.
+TEST_F(CollectionPassTest, FailedOpenSaysSoInEveryWmiCategoryAndStillReadsTheAdapters) {
   wmi_.connectServerResult = WBEM_E_ACCESS_DENIED;
-  lists_[kCpu].Append(L"left as it was");
-  report_ = L"kept";
+  dxgi_.adapters = {{L"Graphics Adapter B", 134217728}};
 
   EXPECT_EQ(Run(), PassResult::kWmiUnavailable);
 
+  const std::wstring failed = L"확인 못 함 (Windows 오류 0x80041003)";
   EXPECT_EQ(output_.Cout(), std::string("WMI Init Failed\n", 16));
   EXPECT_EQ(Echoed(), "");
-  EXPECT_EQ(report_, L"kept");
-  EXPECT_EQ(LinesOf(kCpu), Lines{L"left as it was"});
-  EXPECT_EQ(lists_[kCpu].Selected(), -1);
+  EXPECT_EQ(ReportLines(), (Lines{L"OS: " + failed, L"CPU: " + failed, L"RAM: " + failed, L"Main Board: " + failed,
+                                  L"Graphics Adapter B ( 0 GB )", L"Disk: " + failed, L"Sound: " + failed,
+                                  L"ODD: " + failed}));
+  EXPECT_EQ(LinesOf(kCpu), Lines{failed});
   EXPECT_TRUE(wmi_.statements.empty());
-  EXPECT_EQ(dxgi_.createCalls, 0);
   EXPECT_EQ(wmi_.uninitializeCount, 0) << "the pass does not close after a failed open";
   EXPECT_NE(WmiLocator(), nullptr) << "the half-open connection keeps its locator";
 }
@@ -348,10 +421,11 @@ TEST_F(CollectionPassTest, DisksSoundDevicesAndOpticalDrivesAreEchoedBeforeTheyA
   std::array<EchoNotingList, kCategoryCount> lists = EchoNotingLists(output_);
   ASSERT_EQ(RunCollectionPass(lists, report_), PassResult::kComplete);
 
-  const std::string disk = "Disk: SSD\n", sound = "Sound: 사운드\n", echoed = disk + sound + sound + "ODD: DVD-RW\n";
-  EXPECT_EQ(lists[kHdd].echoedBefore, std::vector<std::string>{disk});
-  EXPECT_EQ(lists[kSound].echoedBefore, (std::vector<std::string>{disk + sound, disk + sound + sound}));
-  EXPECT_EQ(lists[kOdd].echoedBefore, (std::vector<std::string>{echoed, echoed + "ODD: BD-ROM\n"}));
+  const std::string disk = "Disk: SSD\n", sound = "Sound: 사운드\n";
+  const std::string echoed = disk + sound + sound + "ODD: DVD-RW\nODD: BD-ROM\n";
+  EXPECT_EQ(lists[kHdd].echoedBefore, std::vector<std::string>{echoed});
+  EXPECT_EQ(lists[kSound].echoedBefore, (std::vector<std::string>{echoed, echoed}));
+  EXPECT_EQ(lists[kOdd].echoedBefore, (std::vector<std::string>{echoed, echoed}));
   EXPECT_EQ(ReportLines(), (Lines{L"", L"", L"총 RAM: 0 GB", L" ()", L"Disk 0 : SSD (0) / IDE", L"사운드", L"사운드",
                                   L"DVD-RW", L"BD-ROM"}));
 

@@ -209,6 +209,16 @@ TEST_F(SpecWindowEndToEnd, EnterEndsTheProgram) { ExpectClosesTheProgram(vantrel
 TEST_F(SpecWindowEndToEnd, EscEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_KEYDOWN, VK_ESCAPE); }
 TEST_F(SpecWindowEndToEnd, CloseBoxEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_CLOSE, 0); }
 
+// A second start ends at once without a window of its own and brings the running one back.
+TEST_F(SpecWindowEndToEnd, ASecondStartBringsTheRunningWindowBackAndEnds) {
+  ShowWindow(window_, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(window_));
+  const testing::ChildResult second = testing::RunChild(testing::VantrelExe());
+  ASSERT_TRUE(second.started);
+  EXPECT_EQ(second.exitCode, 0u);
+  EXPECT_FALSE(IsIconic(window_));
+}
+
 bool SettingsKeyExists() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Halvern", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -500,7 +500,7 @@ HRESULT WINAPI FakeWmi::CoSetProxyBlanketFake(IUnknown* proxy, DWORD authnServic
 
 ULONGLONG WINAPI FakeWmi::GetTickCount64Fake() {
   const FakeWmi& fake = Current();
-  return fake.realTime ? GetTickCount64() : fake.now;
+  return fake.realTime ? GetTickCount64() : fake.now.load();
 }
 
 void FakeWmi::Wait(ULONGLONG milliseconds) {

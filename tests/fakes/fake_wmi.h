@@ -6,6 +6,7 @@
 #include <oaidl.h>
 #include <wbemcli.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -157,7 +158,7 @@ class FakeWmi {
 
   // The clock that ComApi() reads, in milliseconds, moved only by the fakes' waits. With realTime
   // (for benchmarks) the waits really pass and the clock is the real one.
-  ULONGLONG now = 0;
+  std::atomic<ULONGLONG> now{0};  // moved by the pass's thread, read by the test's
   bool realTime = false;
   // ConnectServer never answers: with WBEM_FLAG_CONNECT_USE_MAX_WAIT it fails after two minutes,
   // as Windows does; without it, it would wait for ever, which fails the test.

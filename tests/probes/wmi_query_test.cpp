@@ -94,7 +94,7 @@ TEST_F(WmiQuery, NextAndGetGetTheirExactArguments) {
 
   ASSERT_EQ(wmi_.nextCalls.size(), 3u);
   for (const auto& call : wmi_.nextCalls) {
-    EXPECT_EQ(call.timeout, 20000);  // never WBEM_INFINITE: a stuck provider would hold it for ever
+    EXPECT_EQ(call.timeout, 5000);  // never WBEM_INFINITE: a stuck provider would hold it for ever
     EXPECT_EQ(call.count, 1u);
   }
   ASSERT_EQ(wmi_.getCalls.size(), 4u);
@@ -273,36 +273,38 @@ TEST_F(WmiQuery, RowsEndAtANextThatReportsAnObjectButGivesNone) {
   EXPECT_EQ(wmi_.nextCalls.size(), 1u);
 }
 
-// The open starts the clock: each wait is at most 20 s and no more than is left of 45 s; after
-// that, 1 s each.
-TEST_F(WmiQuery, WaitsShrinkToWhatIsLeftOfTheBudgetThenStayAtOneSecond) {
-  const std::pair<ULONGLONG, LONG> waits[] = {{0, 20000},    {25000, 20000}, {30000, 15000},
-                                              {44999, 1},    {45000, 1000},  {600000, 1000}};
-  for (const auto& [now, wait] : waits) {
-    wmi_.now = now;
-    EXPECT_EQ(WmiNextWait(), wait) << now;
-  }
-}
-
-// An answer within the wait is no time-out; a Next that WMI leaves unanswered ends its statement,
-// which keeps what came before and is noted.
-TEST_F(WmiQuery, AStatementNotAnsweredInTimeKeepsWhatCameAndIsNoted) {
-  FakeQueryAnswer slow = Objects({Named(L"A")});
-  slow.firstObjectDelay = 19999;
+// Waits of 5 s at most, each followed by another on the same enumerator: a statement is given up
+// only after 60 s (the first after the open) or 30 s (any later one) without a new object, and
+// keeps what came. A failure is noted with its code.
+TEST_F(WmiQuery, SlowStatementsGetEveryObjectAndOnlySilenceOrFailureIsNoted) {
+  FakeQueryAnswer cold = Objects({Named(L"A")});
+  cold.firstObjectDelay = 50000;
+  wmi_.Answer(L"cold", cold);
+  FakeQueryAnswer slow = cold;
+  slow.firstObjectDelay = 25000;
   wmi_.Answer(L"slow", slow);
   FakeQueryAnswer hangs = Objects({Named(L"A"), Named(L"B"), Named(L"C")});
   hangs.hangFrom = 2;
   wmi_.Answer(kQuery, hangs);
-  hangs.hangFrom = 0;
-  wmi_.Answer(L"hangs at once", hangs);
+  FakeQueryAnswer fails = Objects({Named(L"A"), Named(L"B"), Named(L"C")});
+  fails.failNextAt = 2;
+  fails.nextFailure = WBEM_E_TRANSPORT_FAILURE;
+  wmi_.Answer(L"fails", fails);
+  FakeQueryAnswer invalid;
+  invalid.execQueryResult = WBEM_E_INVALID_CLASS;
+  wmi_.Answer(L"invalid", invalid);
 
+  EXPECT_EQ(QueryNameList(L"cold"), Names{L"A"});
   EXPECT_EQ(QueryNameList(L"slow"), Names{L"A"});
-  EXPECT_EQ(QueryNameList(kQuery), (Names{L"A", L"B"}));  // waits 20 s
-  EXPECT_EQ(QueryRows(kQuery, {L"Name"}).size(), 2u);      // waits the 5,001 ms left
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Name"), L"A");      // the first object came at once
-  EXPECT_EQ(QuerySingleValue(L"hangs at once", L"Name"), L"");  // waits 1 s
-  EXPECT_EQ(wmi_.now, 19999u + 20000u + 5001u + 1000u);
-  EXPECT_EQ(WmiTimedOutStatements(), (Names{kQuery, kQuery, L"hangs at once"}));
+  EXPECT_EQ(QueryNameList(kQuery), (Names{L"A", L"B"}));
+  EXPECT_EQ(QueryNameList(L"fails"), (Names{L"A", L"B"}));
+  EXPECT_EQ(QuerySingleValue(L"invalid", L"Name"), L"");
+  EXPECT_EQ(wmi_.now, 50000u + 25000u + 30000u);
+  for (const auto& call : wmi_.nextCalls) EXPECT_EQ(call.timeout, 5000);
+  std::vector<std::pair<std::wstring, HRESULT>> troubles;
+  for (const WmiTrouble& trouble : WmiTroubles()) troubles.emplace_back(trouble.statement, trouble.code);
+  EXPECT_EQ(troubles, (std::vector<std::pair<std::wstring, HRESULT>>{
+                          {kQuery, WBEM_S_TIMEDOUT}, {L"fails", WBEM_E_TRANSPORT_FAILURE}, {L"invalid", WBEM_E_INVALID_CLASS}}));
 }
 
 TEST_F(WmiQuery, ObjectValuesAreClearedAfterEveryRead) {

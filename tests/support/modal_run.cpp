@@ -15,7 +15,38 @@ void CALLBACK Fire(HWND, UINT, UINT_PTR timer, DWORD) {
   if (pending) pending();
 }
 
+std::function<bool(HWND)> g_step;
+
+void CALLBACK Step(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND shown = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM found) {
+        if (!IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&shown));
+  bool again = false;
+  try {
+    again = g_step && g_step(shown);
+  } catch (...) {
+    g_failure = std::current_exception();
+  }
+  if (!again) KillTimer(nullptr, timer);
+}
+
 }  // namespace
+
+int WhileStepping(const std::function<int()>& run, const std::function<bool(HWND)>& step) {
+  g_step = step;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &Step);
+  const int result = run();
+  KillTimer(nullptr, timer);
+  g_step = nullptr;
+  if (g_failure) std::rethrow_exception(std::exchange(g_failure, nullptr));
+  return result;
+}
 
 INT_PTR RunShown(ModalDialog& dialog, const std::function<void(HWND)>& inspect) {
   // An exception must not cross the timer's Win32 frame (on i686 that ends the test program):

@@ -1,5 +1,7 @@
 #include "support/program_under_test.h"
 
+#include "window/resource.h"
+
 #include <cstdio>
 #include <exception>
 #include <vector>
@@ -167,7 +169,9 @@ HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches
 }
 
 HWND FindProcessDialog(DWORD processId) {
-  return FindProcessWindow(processId, [](HWND window) { return IsWindowVisible(window) && ClassName(window) == L"#32770"; });
+  return FindProcessWindow(processId, [](HWND window) {
+    return IsWindowVisible(window) && ClassName(window) == L"#32770" && GetDlgItem(window, IDC_OS_COMBO) != nullptr;
+  });
 }
 
 std::wstring WindowText(HWND window) {

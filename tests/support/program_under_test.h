@@ -79,7 +79,8 @@ struct ChildResult {
 };
 ChildResult RunChild(const std::wstring& program, const std::vector<std::wstring>& extraVariables = {});
 
-// Every top-level window of a process that is visible and of the dialog class.
+// The process's visible spec window: a top-level dialog with the category combos (the progress
+// window shown while the pass takes time has none).
 HWND FindProcessDialog(DWORD processId);
 
 // The first top-level window of a process that `matches` accepts, or null.

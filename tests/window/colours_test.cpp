@@ -10,6 +10,7 @@
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/scoped_table.h"
+#include "support/pass_runs.h"
 #include "support/captured_output.h"
 #include "support/modal_run.h"
 #include "window/paint_entry_points.h"
@@ -57,7 +58,7 @@ class ColoursTest : public ::testing::Test {
 };
 
 TEST_F(ColoursTest, WindowLabelsAndPicturesGetTheOneWhiteBrush) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   std::vector<ColourAnswer> answers;
   testing::RunShown(dialog, [&](HWND window) {
     HWND label = GetWindow(GetDlgItem(window, IDC_ODD_COMBO), GW_HWNDNEXT);  // the "OS" label follows the combos
@@ -80,7 +81,7 @@ TEST_F(ColoursTest, WindowLabelsAndPicturesGetTheOneWhiteBrush) {
 }
 
 TEST_F(ColoursTest, InstructionLinesAreRedWithoutABackgroundOfTheirOwn) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   std::vector<ColourAnswer> answers;
   testing::RunShown(dialog, [&](HWND window) {
     answers.push_back(Ask(window, WM_CTLCOLORSTATIC, GetDlgItem(window, IDC_INSTRUCTION_COPY)));
@@ -95,7 +96,7 @@ TEST_F(ColoursTest, InstructionLinesAreRedWithoutABackgroundOfTheirOwn) {
 }
 
 TEST_F(ColoursTest, OtherKindsOfRequestKeepThePlatformsAnswer) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   std::vector<std::pair<ColourAnswer, ColourAnswer>> answers;  // the window's, the platform's
   testing::RunShown(dialog, [&](HWND window) {
     HWND combo = GetDlgItem(window, IDC_OS_COMBO);
@@ -155,7 +156,7 @@ BOOL WINAPI NoteDrawIcon(HDC dc, int x, int y, HICON icon) {
 }
 
 TEST_F(ColoursTest, TheIconIsTheDragImageAndIsDrawnWhenMinimised) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   HICON dragImage = nullptr, windowIcon = nullptr;
   bool iconic = false;
   std::vector<std::string> restored;

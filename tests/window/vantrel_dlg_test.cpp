@@ -17,10 +17,12 @@
 #include "fakes/platform_log.h"
 #include "fakes/scoped_table.h"
 #include "probes/wmi_connection.h"
+#include "support/pass_runs.h"
 #include "support/captured_output.h"
 #include "support/modal_run.h"
 #include "support/ui_driver.h"
 #include "window/application.h"
+#include "window/progress_window.h"
 #include "window/registry_key.h"
 #include "window/resource.h"
 
@@ -56,7 +58,7 @@ class SpecWindowTest : public ::testing::Test {
 };
 
 TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTheOsCombo) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   testing::ComboState combos;
   HWND focus = nullptr, osCombo = nullptr;
   bool visible = false;
@@ -80,7 +82,7 @@ TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTh
 }
 
 TEST_F(SpecWindowTest, InstructionLinesAloneCarryTheElevenPointFont) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   LOGFONTW instruction[2]{};
   HFONT labelFont = nullptr, instructionFont = nullptr;
   int dpi = 0;
@@ -105,7 +107,7 @@ TEST_F(SpecWindowTest, InstructionLinesAloneCarryTheElevenPointFont) {
 }
 
 TEST_F(SpecWindowTest, PicturesCarryTheirBitmapsAtPixelSizeUntilTheWindowIsDestroyed) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   HBITMAP bitmaps[3]{};
   SIZE sizes[3]{};
   SIZE controlSizes[3]{};
@@ -134,7 +136,7 @@ TEST_F(SpecWindowTest, PicturesCarryTheirBitmapsAtPixelSizeUntilTheWindowIsDestr
 }
 
 TEST_F(SpecWindowTest, WindowCarriesTheProgramIconAsLargeAndSmallIcon) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   HICON large = nullptr, small = nullptr;
   testing::RunShown(dialog, [&](HWND window) {
     large = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
@@ -144,24 +146,22 @@ TEST_F(SpecWindowTest, WindowCarriesTheProgramIconAsLargeAndSmallIcon) {
   EXPECT_EQ(large, small);
 }
 
-TEST_F(SpecWindowTest, FailedWmiOpenShowsTheWindowWithEightEmptyCombos) {
+// Each WMI category says the open failed, with its code; the adapters are still read.
+TEST_F(SpecWindowTest, FailedWmiOpenShowsTheFailureInEveryWmiCategoryAndTheAdapters) {
   wmi_.coCreateInstanceResult = REGDB_E_CLASSNOTREG;
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   testing::ComboState combos;
-  bool visible = false;
-  testing::RunShown(dialog, [&](HWND window) {
-    visible = IsWindowVisible(window) != FALSE;
-    combos = testing::ReadCombos(window);
-  });
-  EXPECT_TRUE(visible);
-  EXPECT_EQ(combos.lines, testing::CategoryLines{});
-  EXPECT_EQ(combos.selected, (std::array<LRESULT, 8>{CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR, CB_ERR}));
-  EXPECT_TRUE(dialog.SpecReport().empty());
+  testing::RunShown(dialog, [&](HWND window) { combos = testing::ReadCombos(window); });
+  const std::wstring failed = L"확인 못 함 (Windows 오류 0x80040154)";
+  EXPECT_EQ(combos.lines, (testing::CategoryLines{Lines{failed}, {failed}, {failed}, {failed},
+                                                  {L"Graphics Adapter A ( 0 GB )"}, {failed}, {failed}, {failed}}));
+  EXPECT_EQ(combos.selected, (std::array<LRESULT, 8>{0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(dialog.SpecReport().substr(0, 4 + failed.size() + 2), L"OS: " + failed + L"\r\n");
   EXPECT_EQ(output_.Cout(), "WMI Init Failed\n");
 }
 
 TEST_F(SpecWindowTest, TheWindowIsCentredOnTheScreen) {
-  CVantrelDlg dialog;
+  CVantrelDlg dialog(testing::PassOutcomes());
   RECT frame{};
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
@@ -208,6 +208,61 @@ TEST(ModalDialogTest, AHandlersExceptionEndsTheRunAndLeavesDoModalOnceTheWindowI
                                  }),
                std::runtime_error);
   EXPECT_TRUE(failsOnClick.destroyed);
+}
+
+std::wstring ItemText(HWND window, int id) {
+  wchar_t text[256] = L"";
+  GetDlgItemTextW(window, id, text, 256);
+  return text;
+}
+
+// Nothing shows before half a second; then the category read now, from ten seconds on the slow
+// text and the button, which shows what came at once. The close box ends the wait with false.
+TEST(ProgressWindowTest, ShowsFromHalfASecondAndStopsAtItsButtonOrCloseBox) {
+  testing::FakeWmi wmi;  // its clock is the pass's
+  for (const bool button : {true, false}) {
+    wmi.now = 0;
+    const testing::Event release = testing::NewEvent(), ended = testing::NewEvent();
+    ProgressWindow progress(nullptr);
+    BackgroundPass pass([release = release.get(), ended = ended.get()](PassObserver& observer) {
+      observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n"});
+      observer.Asking(kCpu, L"SELECT Name FROM Win32_Processor");
+      WaitForSingleObject(release, INFINITE);
+      observer.Ended(PassResult::kComplete);
+      SetEvent(ended);
+      return PassResult::kComplete;
+    });
+    int step = 0;
+    bool hiddenAtFirst = false, buttonEarly = true;
+    std::wstring category, slow;
+    const int waited = testing::WhileStepping([&] { return progress.WaitFor(pass) ? 1 : 0; }, [&](HWND shown) {
+      switch (step++) {
+        case 0:
+          hiddenAtFirst = shown == nullptr;
+          wmi.now = 600;
+          return true;
+        case 1:
+          category = ItemText(shown, IDC_PROGRESS_CATEGORY);
+          buttonEarly = IsWindowVisible(GetDlgItem(shown, IDC_SHOW_NOW)) != FALSE;
+          wmi.now = 11000;
+          return true;
+        default:
+          slow = ItemText(shown, IDC_PROGRESS_SLOW);
+          if (button) SendMessageW(GetDlgItem(shown, IDC_SHOW_NOW), BM_CLICK, 0, 0);
+          if (!button) PostMessageW(shown, WM_CLOSE, 0, 0);
+          return false;
+      }
+    });
+    SetEvent(release.get());
+    ASSERT_EQ(WaitForSingleObject(ended.get(), 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(hiddenAtFirst);
+    EXPECT_EQ(category, L"지금 읽는 항목: CPU (2/8)");
+    EXPECT_FALSE(buttonEarly);
+    EXPECT_NE(slow.find(L"느리게"), std::wstring::npos);
+    EXPECT_EQ(waited, button ? 1 : 0);
+    EXPECT_TRUE(pass.Outcomes()[kOs].has_value());
+    EXPECT_FALSE(pass.Outcomes()[kCpu].has_value());
+  }
 }
 
 TEST(ApplicationTest, AnInstanceThatAsksForAMessageLoopRunsOneUntilItsExitCode) {
@@ -263,23 +318,14 @@ LONG WINAPI FakeCloseKey(HKEY key) {
   return ERROR_SUCCESS;
 }
 
-// The platform log up to the collection pass's first statement, and whether that came at all.
-Lines BeforeThePass(bool* passRan) {
-  const Lines& log = testing::PlatformLog();
-  std::size_t end = 0;
-  while (end < log.size() && log[end].rfind(L"ExecQuery: ", 0) != 0) ++end;
-  *passRan = end < log.size();
-  return Lines(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(end));
-}
-
-TEST_F(SpecWindowTest, TheSettingsKeyIsOpenedOrElseCreatedBeforeThePassAndClosedWithTheWindowObject) {
+TEST_F(SpecWindowTest, TheSettingsKeyIsOpenedOrElseCreatedWithTheWindowAndClosedWithTheWindowObject) {
   // Read and write access (0x2001F), no options; created non-volatile with no class or security.
   const std::wstring open = L"RegOpenKeyExW HKLM SOFTWARE\\Halvern 0 2001F";
   const std::wstring create = L"RegCreateKeyExW HKLM SOFTWARE\\Halvern 0 null 0 2001F null";
   struct Case {
     const char* user;
     LONG open, create;
-    Lines calls;  // before the pass
+    Lines calls;  // as the window is made
     HKEY held;
   };
   const Case cases[] = {
@@ -292,23 +338,20 @@ TEST_F(SpecWindowTest, TheSettingsKeyIsOpenedOrElseCreatedBeforeThePassAndClosed
   for (const Case& step : cases) {
     SCOPED_TRACE(step.user);
     g_registry = FakeRegistry{step.open, step.create};
-    testing::PlatformLog().clear();
     output_.Clear();
     testing::FakeActions shell;  // where a message box would show
-    Lines beforePass, whileShown, afterDestroy;
-    bool passRan = false;
+    Lines whileShown, afterDestroy;
     std::wstring cpuLine;
     {
-      CVantrelDlg dialog;
+      CVantrelDlg dialog(testing::PassOutcomes());
+      testing::PlatformLog().clear();
       testing::RunShown(dialog, [&](HWND window) {
-        beforePass = BeforeThePass(&passRan);
         whileShown = testing::PlatformLog();
         cpuLine = testing::ComboLines(GetDlgItem(window, IDC_CPU_COMBO)).at(0);
       });
       afterDestroy = testing::PlatformLog();
     }
-    EXPECT_EQ(beforePass, step.calls);
-    EXPECT_TRUE(passRan);
+    EXPECT_EQ(whileShown, step.calls);
     EXPECT_EQ(cpuLine, L"Example 6-Core Processor");
     EXPECT_EQ(afterDestroy, whileShown) << "the key stays open while the window object lives";
     Lines closed(testing::PlatformLog().begin() + static_cast<std::ptrdiff_t>(whileShown.size()),

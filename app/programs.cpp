@@ -1,0 +1,56 @@
+#include "app/programs.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <array>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "app/program_start.h"
+#include "collect/echo.h"
+
+namespace vantrel {
+namespace {
+
+int WriteReport(const PassFunction& pass) {
+  _setmode(_fileno(stdout), _O_BINARY);  // the report's own CR LF, without a second CR
+  // Standard output carries the report alone: the diagnostics, "WMI Init Failed" included, go to
+  // standard error, also from a pass still running when the report is written.
+  SetEchoStream(stderr);
+  std::cout.rdbuf(std::cerr.rdbuf());
+
+  BackgroundPass background(pass);
+  while (!background.Take(INFINITE)) {
+  }
+  std::array<MemoryCategoryList, kCategoryCount> lists;
+  std::wstring report;
+  ShowOutcomes(background.Outcomes(), ListsOf(lists), report);
+  WriteWideText(stdout, report);
+  std::fflush(stdout);
+  return ExitCodeOf(background.Result());
+}
+
+}  // namespace
+
+int ExitCodeOf(PassResult result) {
+  switch (result) {
+    case PassResult::kComplete:
+      return kExitComplete;
+    case PassResult::kWmiUnavailable:
+      return kExitWmiUnavailable;
+    case PassResult::kIncomplete:
+      return kExitIncomplete;
+  }
+  return kExitIncomplete;
+}
+
+PassResult CollectionPass(PassObserver& observer) { return RunCollectionPass(observer); }
+
+int RunReport(const PassFunction& pass) {
+  LoadDllsFromSystemFolderOnly();
+  return RunGuarded([&pass] { return WriteReport(pass); }, "VantrelReport", stderr);
+}
+
+}  // namespace vantrel

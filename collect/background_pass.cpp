@@ -1,0 +1,142 @@
+#include "collect/background_pass.h"
+
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "collect/echo.h"
+#include "probes/com_entry_points.h"
+
+namespace vantrel {
+namespace {
+
+ULONGLONG Now() { return ComApi().getTickCount64(); }
+
+// One thing the pass handed over, stamped with the time it was handed over.
+struct Message {
+  enum Kind { kAsking, kFinished, kEnded } kind;
+  ULONGLONG at;
+  Category category;
+  std::wstring statement;
+  CategoryOutcome outcome;
+  PassResult result;
+  std::exception_ptr error;
+};
+
+}  // namespace
+
+// Where the pass leaves its messages; both sides hold it, so it lives as long as either.
+struct BackgroundPass::Channel {
+  std::mutex lock;
+  std::vector<Message> messages;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> arrival{CreateEventW(nullptr, FALSE, FALSE, nullptr), &CloseHandle};
+
+  void Post(Message message) {
+    message.at = Now();
+    {
+      const std::lock_guard<std::mutex> held(lock);
+      messages.push_back(std::move(message));
+    }
+    if (arrival) SetEvent(arrival.get());
+  }
+};
+
+namespace {
+
+class PostingObserver final : public PassObserver {
+ public:
+  explicit PostingObserver(BackgroundPass::Channel& channel) : channel_(channel) {}
+  void Asking(Category category, const std::wstring& statement) override {
+    channel_.Post(Message{Message::kAsking, 0, category, statement, {}, PassResult::kIncomplete, nullptr});
+  }
+  void Finished(Category category, CategoryOutcome outcome) override {
+    channel_.Post(Message{Message::kFinished, 0, category, {}, std::move(outcome), PassResult::kIncomplete, nullptr});
+  }
+  void Ended(PassResult result) override {
+    channel_.Post(Message{Message::kEnded, 0, kOdd, {}, {}, result, nullptr});
+    ended = true;
+  }
+
+  bool ended = false;
+
+ private:
+  BackgroundPass::Channel& channel_;
+};
+
+// The pass thread: everything it touches is its own or lives until the process ends. The end is
+// said by the pass itself where it can; after a pass that did not say it, it is said here.
+void RunPass(const std::shared_ptr<BackgroundPass::Channel>& channel, const PassFunction& pass) noexcept {
+  PostingObserver observer(*channel);
+  Message end{Message::kEnded, 0, kOdd, {}, {}, PassResult::kIncomplete, nullptr};
+  try {
+    end.result = pass(observer);
+    if (observer.ended) return;
+  } catch (...) {
+    end.error = std::current_exception();
+  }
+  try {
+    channel->Post(std::move(end));
+  } catch (...) {
+    // Out of memory even for the last word: the waiter reaches its limit instead.
+  }
+}
+
+}  // namespace
+
+BackgroundPass::BackgroundPass(PassFunction pass)
+    : channel_(std::make_shared<Channel>()), startedAt_(Now()), deadline_(startedAt_ + kPassLimit) {
+  std::thread(RunPass, channel_, std::move(pass)).detach();
+}
+
+BackgroundPass::~BackgroundPass() = default;
+
+bool BackgroundPass::Take(DWORD wait) {
+  if (over_) return true;
+  ULONGLONG now = Now();
+  if (wait > 0 && now < deadline_ && channel_->arrival) {
+    const ULONGLONG left = deadline_ - now;
+    WaitForSingleObject(channel_->arrival.get(), static_cast<DWORD>(left < wait ? left : wait));
+    now = Now();
+  }
+  // Read before taking: every message stamped before this moment has been posted by now.
+  const bool late = now >= deadline_;
+  std::vector<Message> arrived;
+  {
+    const std::lock_guard<std::mutex> held(channel_->lock);
+    arrived.swap(channel_->messages);
+  }
+  for (Message& message : arrived) {
+    if (message.at > deadline_) break;
+    switch (message.kind) {
+      case Message::kAsking:
+        current_ = message.category;
+        asking_ = std::move(message.statement);
+        break;
+      case Message::kFinished:
+        outcomes_[message.category] = std::move(message.outcome);
+        ++finished_;
+        asking_.clear();
+        break;
+      case Message::kEnded:
+        if (message.error) std::rethrow_exception(message.error);
+        ended_ = true;
+        result_ = message.result;
+        break;
+    }
+  }
+  over_ = ended_ || late;
+  if (over_ && !ended_ && !asking_.empty()) EchoToStdout(L"WMI Timeout: %s\n", {ClassOf(asking_)});
+  return over_;
+}
+
+void BackgroundPass::GiveUp() {
+  const ULONGLONG now = Now();
+  if (now < deadline_) deadline_ = now;
+}
+
+HANDLE BackgroundPass::Arrival() const { return channel_->arrival.get(); }
+
+ULONGLONG BackgroundPass::Elapsed() const { return Now() - startedAt_; }
+
+}  // namespace vantrel

@@ -1,0 +1,66 @@
+// The collection pass on a thread of its own, so that whoever waits for it can keep answering and
+// can stop waiting. The pass hands over each finished category as a value; nothing mutable is
+// shared with it, and no COM pointer crosses. A pass that is given up on is left to run to the
+// end of the process: never joined, never killed, owning all it touches.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "collect/collection_pass.h"
+
+namespace vantrel {
+
+using PassFunction = std::function<PassResult(PassObserver&)>;
+
+// How long after its start a pass is waited for, whatever WMI does, the connection included.
+constexpr ULONGLONG kPassLimit = 90000;
+
+class BackgroundPass {
+ public:
+  // Starts the pass at once, on the clock that WMI's waits are measured on.
+  explicit BackgroundPass(PassFunction pass);
+  BackgroundPass(const BackgroundPass&) = delete;
+  BackgroundPass& operator=(const BackgroundPass&) = delete;
+  ~BackgroundPass();
+
+  // Takes what the pass handed over by now, first waiting up to `wait` ms for something to come.
+  // True once it is over: the pass ended, was given up, or reached its limit. What the pass
+  // hands over after that is not taken; "WMI Timeout: <class>" is echoed for a statement still
+  // unanswered then. An exception that stopped the pass is raised here.
+  bool Take(DWORD wait);
+  // Stops waiting: what came by now is all that will be taken.
+  void GiveUp();
+
+  // Signalled when the pass hands something over, for a message loop to wait on (may be null).
+  HANDLE Arrival() const;
+  ULONGLONG Elapsed() const;
+  // The category asked about last, and how many categories are finished.
+  Category Current() const { return current_; }
+  std::size_t FinishedCount() const { return finished_; }
+
+  // Once over: the pass's own result when it ended, else kIncomplete.
+  PassResult Result() const { return ended_ ? result_ : PassResult::kIncomplete; }
+  // Once over: what came of each category.
+  const CategoryOutcomes& Outcomes() const { return outcomes_; }
+
+  struct Channel;
+
+ private:
+  std::shared_ptr<Channel> channel_;
+  ULONGLONG startedAt_;
+  ULONGLONG deadline_;
+  CategoryOutcomes outcomes_;
+  Category current_ = kVga;
+  std::wstring asking_;
+  std::size_t finished_ = 0;
+  bool ended_ = false;
+  bool over_ = false;
+  PassResult result_ = PassResult::kIncomplete;
+};
+
+}  // namespace vantrel
