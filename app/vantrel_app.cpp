@@ -1,11 +1,11 @@
 #include "app/vantrel_app.h"
 
-#include <memory>
 #include <optional>
 #include <utility>
 
 #include "app/program_start.h"
 #include "app/programs.h"
+#include "probes/unique_handle.h"
 #include "window/program_window.h"
 #include "window/progress_window.h"
 #include "window/resource.h"
@@ -18,18 +18,21 @@ CVantrelApp::CVantrelApp(PassFunction pass) : m_pass(std::move(pass)) { EnableRe
 bool CVantrelApp::InitInstance() {
   Application::InitInstance();
   // Held while this copy runs; a seller who sees nothing yet and starts it again gets this one.
-  const std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> running(CreateMutexW(nullptr, FALSE, kRunningMutexName),
-                                                              &CloseHandle);
+  const UniqueHandle running(CreateMutexW(nullptr, FALSE, kRunningMutexName));
   if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
     BringRunningCopyForward();
     return false;
   }
-  std::optional<ProgressWindow> progress(std::in_place, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+  std::optional<ProgressWindow> progress(std::in_place,
+                                         LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   BackgroundPass pass(m_pass);
   if (!progress->WaitFor(pass)) {
     SetExitCode(kExitIncomplete);
     return false;
   }
+  // While this process still has the foreground, it lets itself keep it for the spec window: once
+  // the progress window is gone, Windows would otherwise hand it to another program's window.
+  AllowSetForegroundWindow(GetCurrentProcessId());
   progress.reset();
   CVantrelDlg dialog(pass.Outcomes());
   dialog.DoModal();

@@ -7,6 +7,7 @@
 
 #include "collect/echo.h"
 #include "probes/com_entry_points.h"
+#include "probes/unique_handle.h"
 
 namespace vantrel {
 namespace {
@@ -30,12 +31,14 @@ struct Message {
 struct BackgroundPass::Channel {
   std::mutex lock;
   std::vector<Message> messages;
-  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> arrival{CreateEventW(nullptr, FALSE, FALSE, nullptr), &CloseHandle};
+  UniqueHandle arrival{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 
+  // Stamped under the lock, so that a waiter that read the clock before taking the messages finds
+  // every message stamped before that.
   void Post(Message message) {
-    message.at = Now();
     {
       const std::lock_guard<std::mutex> held(lock);
+      message.at = Now();
       messages.push_back(std::move(message));
     }
     if (arrival) SetEvent(arrival.get());
@@ -99,7 +102,6 @@ bool BackgroundPass::Take(DWORD wait) {
     WaitForSingleObject(channel_->arrival.get(), static_cast<DWORD>(left < wait ? left : wait));
     now = Now();
   }
-  // Read before taking: every message stamped before this moment has been posted by now.
   const bool late = now >= deadline_;
   std::vector<Message> arrived;
   {
@@ -115,7 +117,6 @@ bool BackgroundPass::Take(DWORD wait) {
         break;
       case Message::kFinished:
         outcomes_[message.category] = std::move(message.outcome);
-        ++finished_;
         asking_.clear();
         break;
       case Message::kEnded:
@@ -133,6 +134,12 @@ bool BackgroundPass::Take(DWORD wait) {
 void BackgroundPass::GiveUp() {
   const ULONGLONG now = Now();
   if (now < deadline_) deadline_ = now;
+}
+
+std::size_t BackgroundPass::FinishedCount() const {
+  std::size_t finished = 0;
+  for (const std::optional<CategoryOutcome>& outcome : outcomes_) finished += outcome ? 1 : 0;
+  return finished;
 }
 
 HANDLE BackgroundPass::Arrival() const { return channel_->arrival.get(); }

@@ -41,7 +41,7 @@ class BackgroundPass {
   ULONGLONG Elapsed() const;
   // The category asked about last, and how many categories are finished.
   Category Current() const { return current_; }
-  std::size_t FinishedCount() const { return finished_; }
+  std::size_t FinishedCount() const;
 
   // Once over: the pass's own result when it ended, else kIncomplete.
   PassResult Result() const { return ended_ ? result_ : PassResult::kIncomplete; }
@@ -57,7 +57,6 @@ class BackgroundPass {
   CategoryOutcomes outcomes_;
   Category current_ = kVga;
   std::wstring asking_;
-  std::size_t finished_ = 0;
   bool ended_ = false;
   bool over_ = false;
   PassResult result_ = PassResult::kIncomplete;

@@ -16,8 +16,8 @@ namespace vantrel {
 namespace {
 
 const wchar_t kNothingFound[] = L"없음";
-// What a category says when WMI did not answer one of its statements in time, or failed it: that
-// the lines are not all there, never that the hardware is missing.
+// What a category says when WMI did not answer one of its statements in time (a failure gets its
+// code instead): that the lines are not all there, never that the hardware is missing.
 const wchar_t kNotAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
 // What stands before a notice in the report, where no label is beside it.
 const wchar_t* const kReportNames[kCategoryCount] = {L"OS",   L"CPU",  L"RAM",   L"Main Board",

@@ -1,6 +1,6 @@
 // WQL queries over the open WMI connection, answered as one text, a name list or rows, and
-// the conversion of a property value to text. Every failure ends in an empty or shorter answer and
-// is noted on the connection.
+// the conversion of a property value to text. Every failure ends in an empty or shorter answer; a
+// statement that failed or got no answer in time is noted on the connection.
 #include "probes/wmi_query.h"
 
 #include <wbemcli.h>
@@ -17,8 +17,8 @@ namespace {
 // The text of a BSTR up to its first NUL; a null BSTR is empty text.
 std::wstring TextOf(BSTR text) { return text != nullptr ? std::wstring(text) : std::wstring(); }
 
-// Runs the statement; null when there is no connection, the call failed (its code in `failure`)
-// or gave no enumerator.
+// Runs the statement; null when there is no connection (with `failure` left as it was), or when the
+// call failed or gave no enumerator (its code, or E_POINTER, in `failure`).
 ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query, HRESULT& failure) {
   ComPtr<IEnumWbemClassObject> enumerator;
   IWbemServices* services = WmiServices();
@@ -32,8 +32,8 @@ ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query, HRESULT& fail
         services->ExecQuery(language.Get(), statement.Get(),
                             WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr, enumerator.Put());
   }
-  enumerator.Receive(executed);
-  failure = executed;
+  // A success that hands over no enumerator is a failure too, as in the open.
+  failure = enumerator.Receive(executed) || FAILED(executed) ? executed : E_POINTER;
   return enumerator;
 }
 

@@ -1,6 +1,6 @@
 // The three shapes of WQL query over the open WMI connection, and property values as text.
-// Every failure ends in empty text or a shorter list; a statement that failed or got no answer in
-// time is noted on the connection (WmiTroubles), for the caller to say so.
+// Every failure ends in empty text or a shorter list; a statement that failed (ExecQuery, Next) or
+// got no answer in time is noted on the connection (WmiTroubles), for the caller to say so.
 #pragma once
 
 #include <windows.h>

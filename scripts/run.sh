@@ -15,13 +15,17 @@ sh scripts/wine-env.sh
 
 # "<X id> <process id>" of the visible spec window (its caption begins "Tarvik") shown by the
 # Vantrel.exe whose environment carries the tag $1, if there is one. Wine marks each window with
-# its process's id, so another Vantrel on the display is passed by.
+# its process's id, so another Vantrel on the display is passed by. The progress window that a slow
+# start shows first has the same caption and is narrower: 260 dialog units against 434, which with
+# the prefix's dialog font are about 520 and 870 pixels.
 vantrel_window() {
   for id in $(xwininfo -display "$DISPLAY" -root -children 2>/dev/null |
               sed -n 's/^ *\(0x[0-9a-f]*\) "Tarvik.*/\1/p'); do
     owner=$(xprop -display "$DISPLAY" -id "$id" _NET_WM_PID 2>/dev/null | sed -n 's/^_NET_WM_PID(CARDINAL) = //p')
     [ -n "$owner" ] && tr '\0' '\n' < "/proc/$owner/environ" 2>/dev/null | grep -qx "VANTREL_RUN_TAG=$1" &&
-      xwininfo -display "$DISPLAY" -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$id $owner"; return 0; }
+      xwininfo -display "$DISPLAY" -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' &&
+      [ "$(xwininfo -display "$DISPLAY" -id "$id" 2>/dev/null | sed -n 's/^ *Width: //p')" -ge 600 ] 2>/dev/null &&
+      { echo "$id $owner"; return 0; }
   done
   return 1
 }
@@ -44,7 +48,7 @@ else
     done
   }
   end_started() {
-    for id in $(tagged) $launcher; do [ "$id" = "$$" ] || kill "$id" 2>/dev/null || true; done
+    for id in $(tagged) $launcher; do kill "$id" 2>/dev/null || true; done
     wait "$launcher" 2>/dev/null || true
   }
   # However the script ends from here (no window, a failed screenshot, Ctrl+C), what it started ends.

@@ -35,11 +35,14 @@ quiet() { "$@" </dev/null >/dev/null 2>&1; }
 # Stops the script with the step that failed.
 failed() { echo "wine-env.sh: $1; the Wine prefix $WINEPREFIX is not ready" >&2; exit 1; }
 
-# The prefix counts as made once its settings file is there: that file is written only after the
-# settings were imported and read back. A prefix without it was left half-made by a run that
-# stopped, and is made again. Its own server (if one still runs) is ended first, by the prefix.
+# A prefix this script makes carries a mark from its first step, and counts as made once its
+# settings file is there: that file is written only after the settings were imported and read back.
+# A marked prefix without it was left half-made by a run that stopped, and is made again (its own
+# server, if one still runs, ended first, through the prefix). A prefix without the mark is not
+# this script's to remove: it only gets the settings.
 reg_file="$WINEPREFIX/vantrel-settings.reg"
-if [ -d "$WINEPREFIX" ] && ! [ -f "$reg_file" ]; then
+made_here="$WINEPREFIX/vantrel-made-here"
+if [ -f "$made_here" ] && ! [ -f "$reg_file" ]; then
   echo "The Wine prefix $WINEPREFIX was left half-made; making it again."
   quiet "$wineserver" -k || true
   rm -rf "$WINEPREFIX"
@@ -47,6 +50,7 @@ fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 if ! [ -d "$WINEPREFIX" ]; then
   echo "Creating the Wine prefix $WINEPREFIX (about 20 s)..."
+  mkdir -p "$WINEPREFIX" && : > "$made_here"
   # Where the kernel runs no 32-bit programs wineboot cannot set up the 32-bit side and says so in
   # its exit status; the prefix is judged by what it left, not by that status.
   quiet "$wine64_loader" wineboot -i || true

@@ -17,7 +17,7 @@ constexpr DWORD kLongestWait = 100;
 // The spec window's labels, in category order.
 const wchar_t* const kLabels[kCategoryCount] = {L"OS", L"CPU", L"RAM", L"Main Board", L"VGA", L"HDD", L"Sound", L"ODD"};
 const wchar_t kSlowText[] =
-    L"Windows가 느리게 응답하고 있습니다. 기다리면 모든 항목이 나옵니다.\r\n"
+    L"Windows가 느리게 응답하고 있습니다. 조금 더 기다려 주세요.\r\n"
     L"기다리지 않으려면 아래 단추를 누르세요. 읽은 항목까지 보여 드립니다.";
 
 void SetTextIfChanged(HWND window, int id, const std::wstring& text) {
@@ -30,7 +30,8 @@ void ShowProgress(HWND window, const BackgroundPass& pass) {
   const std::size_t finished = pass.FinishedCount();
   const std::size_t step = finished < kCategoryCount ? finished + 1 : kCategoryCount;
   SetTextIfChanged(window, IDC_PROGRESS_CATEGORY,
-                   FormatLine(L"지금 읽는 항목: %s (%s/8)", {kLabels[pass.Current()], std::to_wstring(step)}));
+                   FormatLine(L"지금 읽는 항목: %s (%s/%s)",
+                              {kLabels[pass.Current()], std::to_wstring(step), std::to_wstring(kCategoryCount)}));
   RECT frame{};
   GetWindowRect(GetDlgItem(window, IDC_PROGRESS_FRAME), &frame);
   const int inside = frame.right - frame.left - 2;
@@ -86,10 +87,7 @@ bool ProgressWindow::WaitFor(BackgroundPass& pass) {
     MsgWaitForMultipleObjects(arrival != nullptr ? 1 : 0, &arrival, FALSE, kLongestWait, QS_ALLINPUT);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that asked for it
-        return false;
-      }
+      if (message.message == WM_QUIT) return false;
       if (window_ == nullptr || !IsDialogMessageW(window_, &message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);

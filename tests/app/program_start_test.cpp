@@ -119,7 +119,7 @@ TEST(ProgramStart, BothProgramsStartGuardedAndExitWithThePassOutcome) {
   }
 
   // Were the pass started, its window would wait for a close that never comes.
-  const testing::Event running(CreateMutexW(nullptr, FALSE, kRunningMutexName), &CloseHandle);
+  const UniqueHandle running(CreateMutexW(nullptr, FALSE, kRunningMutexName));
   CVantrelApp second([](PassObserver&) { return PassResult::kComplete; });
   EXPECT_EQ(RunVantrel(), 0);
 }

@@ -247,7 +247,7 @@ TEST_F(CollectionPassTest, OnItsOwnThreadThePassIsGivenUpAfterNinetySeconds) {
     SCOPED_TRACE(what);
     script(wmi_);
     wmi_.now = 0;
-    const Event ended = NewEvent();
+    const UniqueHandle ended = NewEvent();
     BackgroundPass pass(SignallingPass(ended.get()));
     while (!pass.Take(INFINITE)) {
     }

@@ -158,12 +158,14 @@ HRESULT OpenFailure(const RandomMachine& machine, int* held) {
   return FAILED(machine.proxyBlanketResult) ? machine.proxyBlanketResult : S_OK;
 }
 
-// The failure code a statement ends with (S_OK when it ends well): ExecQuery's, or that of a Next
-// the pass reaches before the objects end. A single value is read from the first Next alone.
+// The failure code a statement ends with (S_OK when it ends well): ExecQuery's (E_POINTER when it
+// gives no enumerator), or that of a Next the pass reaches before the objects end. A single value
+// is read from the first Next alone.
 HRESULT StatementFailure(const RandomMachine& machine, testing::MachineStatement statement, bool single) {
   const ScriptedQuery& query = machine.queries[statement];
   if (FAILED(query.execQueryResult)) return query.execQueryResult;
-  if (query.noEnumerator || query.failNextAt < 0) return S_OK;
+  if (query.noEnumerator) return E_POINTER;
+  if (query.failNextAt < 0) return S_OK;
   const int lastNext = single ? 0 : static_cast<int>(query.objects.size());
   const bool endsAtNull = query.nullObjectAt >= 0 && query.nullObjectAt < query.failNextAt;
   return query.failNextAt <= lastNext && !endsAtNull ? query.nextFailure : S_OK;

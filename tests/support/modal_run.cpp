@@ -17,16 +17,15 @@ void CALLBACK Fire(HWND, UINT, UINT_PTR timer, DWORD) {
 
 std::function<bool(HWND)> g_step;
 
+BOOL CALLBACK TakeIfVisible(HWND window, LPARAM found) {
+  if (!IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
 void CALLBACK Step(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND shown = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM found) {
-        if (!IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&shown));
+  EnumThreadWindows(GetCurrentThreadId(), &TakeIfVisible, reinterpret_cast<LPARAM>(&shown));
   bool again = false;
   try {
     again = g_step && g_step(shown);

@@ -18,6 +18,6 @@ PassFunction SignallingPass(HANDLE ended) {
   };
 }
 
-Event NewEvent() { return Event(CreateEventW(nullptr, TRUE, FALSE, nullptr), &CloseHandle); }
+UniqueHandle NewEvent() { return UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 
 }  // namespace vantrel::testing

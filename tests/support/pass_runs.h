@@ -3,20 +3,19 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "collect/background_pass.h"
+#include "probes/unique_handle.h"
 
 namespace vantrel::testing {
 
 // What the real pass gives when run on the test's thread.
 CategoryOutcomes PassOutcomes();
 
-// The real pass, signalling `ended` once it returns: after that the pass's thread touches nothing
-// of the test's (fakes included), so the test may end.
+// The real pass, signalling `ended` once it returns: it has said its end by then, so the pass's
+// thread touches nothing of the test's (fakes included) after that, and the test may end.
 PassFunction SignallingPass(HANDLE ended);
 
-using Event = std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)>;
-Event NewEvent();
+// A manual-reset event, not signalled.
+UniqueHandle NewEvent();
 
 }  // namespace vantrel::testing

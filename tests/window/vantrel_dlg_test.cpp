@@ -222,7 +222,7 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndStopsAtItsButtonOrCloseBox) {
   testing::FakeWmi wmi;  // its clock is the pass's
   for (const bool button : {true, false}) {
     wmi.now = 0;
-    const testing::Event release = testing::NewEvent(), ended = testing::NewEvent();
+    const UniqueHandle release = testing::NewEvent(), ended = testing::NewEvent();
     ProgressWindow progress(nullptr);
     BackgroundPass pass([release = release.get(), ended = ended.get()](PassObserver& observer) {
       observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n"});
