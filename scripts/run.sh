@@ -44,7 +44,7 @@ else
   launcher=$!
   tagged() {
     for dir in /proc/[0-9]*; do
-      tr '\0' '\n' < "$dir/environ" 2>/dev/null | grep -qx "VANTREL_RUN_TAG=$tag" && echo "${dir#/proc/}"
+      { tr '\0' '\n' < "$dir/environ"; } 2>/dev/null | grep -qx "VANTREL_RUN_TAG=$tag" && echo "${dir#/proc/}"
     done
   }
   end_started() {
