@@ -31,10 +31,6 @@ Connection& TheConnection() {
   return *connection;
 }
 
-}  // namespace
-
-namespace {
-
 // Notes why the open failed; always false.
 bool OpenFailed(HRESULT code) {
   TheConnection().openFailure = SUCCEEDED(code) ? E_POINTER : code;
