@@ -208,20 +208,23 @@ Prediction Predict(const RandomMachine& machine) {
     p.lists[category].push_back(kNothing);
     if (reportLine != nullptr) reports[category] += std::wstring(reportLine) + L"\r\n";
   };
+  auto fine = [&machine](MachineStatement statement, bool single) {
+    return SUCCEEDED(StatementFailure(machine, statement, single));
+  };
   // The failures of a category's statements: each echoed, the first said in the category.
-  auto failures = [&](Category category, std::initializer_list<std::pair<MachineStatement, bool>> statements,
-                      bool say) {
+  auto say = [&](Category category, std::initializer_list<std::pair<MachineStatement, bool>> statements) {
     HRESULT first = S_OK;
     for (const auto& [statement, single] : statements) {
       const HRESULT code = StatementFailure(machine, statement, single);
       if (SUCCEEDED(code)) continue;
       const std::wstring text = StatementText(statement);
-      if (say) p.echo += L"WMI Error: " + text.substr(text.rfind(L' ') + 1) + L" " + Hex(code) + L"\n";
+      p.echo += L"WMI Error: " + text.substr(text.rfind(L' ') + 1) + L" " + Hex(code) + L"\n";
       if (SUCCEEDED(first)) first = code;
     }
-    if (say && FAILED(first)) notice(category, first);
-    if (FAILED(first)) p.complete = false;
-    return FAILED(first);
+    if (SUCCEEDED(first)) return false;
+    notice(category, first);
+    p.complete = false;
+    return true;
   };
   auto finish = [&p, &reports] {
     for (const std::wstring& report : reports) p.report += report;
@@ -250,15 +253,15 @@ Prediction Predict(const RandomMachine& machine) {
     suffix = L" (" + architecture + L")";
   }
   // A line built from answers of which one failed is left out.
-  if (!failures(kOs, {{kCaptionStatement, true}, {kArchitectureStatement, true}}, false)) {
+  if (fine(kCaptionStatement, true) && fine(kArchitectureStatement, true)) {
     add(kOs, SingleText(machine, kCaptionStatement, L"Caption") + suffix);
   }
-  failures(kOs, {{kCaptionStatement, true}, {kArchitectureStatement, true}}, true);
+  say(kOs, {{kCaptionStatement, true}, {kArchitectureStatement, true}});
 
-  if (!failures(kCpu, {{kProcessorStatement, true}}, false)) add(kCpu, SingleText(machine, kProcessorStatement, L"Name"));
-  failures(kCpu, {{kProcessorStatement, true}}, true);
+  if (fine(kProcessorStatement, true)) add(kCpu, SingleText(machine, kProcessorStatement, L"Name"));
+  say(kCpu, {{kProcessorStatement, true}});
 
-  if (!failures(kRam, {{kTotalMemoryStatement, true}}, false)) {
+  if (fine(kTotalMemoryStatement, true)) {
     add(kRam, L"총 RAM: " + GigabyteText(SingleCount(machine, kTotalMemoryStatement, L"TotalPhysicalMemory")));
   }
   for (const ScriptedObject* module : Delivered(machine.queries[kModulesStatement])) {
@@ -266,35 +269,34 @@ Prediction Predict(const RandomMachine& machine) {
                   GigabyteText(CountOf(*module, L"Capacity")) + L" / " + TextOf(*module, L"Speed") + L" MHz / " +
                   TextOf(*module, L"Manufacturer") + L" / " + TextOf(*module, L"PartNumber"));
   }
-  failures(kRam, {{kTotalMemoryStatement, true}, {kModulesStatement, false}}, true);
+  say(kRam, {{kTotalMemoryStatement, true}, {kModulesStatement, false}});
 
-  if (!failures(kMainBoard, {{kBoardMakerStatement, true}, {kBoardProductStatement, true}}, false)) {
+  if (fine(kBoardMakerStatement, true) && fine(kBoardProductStatement, true)) {
     add(kMainBoard, SingleText(machine, kBoardProductStatement, L"Product") + L" (" +
                         SingleText(machine, kBoardMakerStatement, L"Manufacturer") + L")");
   }
-  failures(kMainBoard, {{kBoardMakerStatement, true}, {kBoardProductStatement, true}}, true);
+  say(kMainBoard, {{kBoardMakerStatement, true}, {kBoardProductStatement, true}});
 
   for (const ScriptedObject* disk : Delivered(machine.queries[kDisksStatement])) {
     p.echo += L"Disk: " + TextOf(*disk, L"Model") + L"\n";
     add(kHdd, L"Disk " + TextOf(*disk, L"Index") + L" : " + TextOf(*disk, L"Model") + L" (" +
                   DiskSizeText(CountOf(*disk, L"Size")) + L") / " + TextOf(*disk, L"InterfaceType"));
   }
-  if (!failures(kHdd, {{kDisksStatement, false}}, true)) fallback(kHdd, L"Disk: 없음");
+  if (!say(kHdd, {{kDisksStatement, false}})) fallback(kHdd, L"Disk: 없음");
 
   for (const std::wstring& name : NameList(machine, kSoundStatement)) {
     p.echo += L"Sound: " + name + L"\n";
     add(kSound, name);
   }
-  if (!failures(kSound, {{kSoundStatement, false}}, true)) fallback(kSound, L"Sound: 없음");
+  if (!say(kSound, {{kSoundStatement, false}})) fallback(kSound, L"Sound: 없음");
 
   const Lines drives = NameList(machine, kOpticalStatement);
-  const bool oddFailed = FAILED(StatementFailure(machine, kOpticalStatement, false));
-  if (drives.empty() && !oddFailed) p.echo += L"ODD: 없음\n";
+  if (drives.empty() && fine(kOpticalStatement, false)) p.echo += L"ODD: 없음\n";
   for (const std::wstring& name : drives) {
     p.echo += L"ODD: " + name + L"\n";
     add(kOdd, name);
   }
-  if (!failures(kOdd, {{kOpticalStatement, false}}, true)) fallback(kOdd, L"ODD: 없음");
+  if (!say(kOdd, {{kOpticalStatement, false}})) fallback(kOdd, L"ODD: 없음");
   finish();
   return p;
 }
