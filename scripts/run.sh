@@ -32,7 +32,8 @@ vantrel_window() {
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "== Vantrel.exe is open on $DISPLAY; close its window to go on."
-  sh scripts/wine-run.sh build/x64/app/Vantrel.exe
+  # Not through wine-run.sh, which starts again a program that ended without a word.
+  (. scripts/wine-vars.sh && "$wine64_loader" build/x64/app/Vantrel.exe) || true
 else
   shot=build/vantrel-window.png
   . scripts/wine-vars.sh
