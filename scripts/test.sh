@@ -1,13 +1,21 @@
 #!/bin/sh
 # Sets up a Debian machine, builds both architectures and runs every test under Wine, then checks
-# that the release archive is reproducible, laid out for sellers and signable. On a machine whose
-# kernel runs no 32-bit programs, Wine cannot start the 32-bit ones: there the 32-bit build is
-# still made and given every check that needs no Wine, and the last lines say what was not run.
+# that the release archive is reproducible, laid out for sellers and signable. Where Wine cannot
+# start 32-bit programs (its 32-bit part could not be installed, or the kernel runs no 32-bit
+# programs), the 32-bit build is still made and given every check that needs no Wine, and the last
+# lines say what was not run and why.
 set -eu
 root=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 cd "$root"
 
 sh scripts/setup.sh
+# The 32-bit part of Wine may not be had here; its last line says why.
+mkdir -p build
+wine32_setup=""
+if ! sh scripts/setup.sh wine32 2>build/setup-wine32.log; then
+  wine32_setup=$(tail -n 1 build/setup-wine32.log)
+  echo "== The 32-bit part of Wine was not installed; apt's output is in build/setup-wine32.log"
+fi
 . scripts/wine-vars.sh
 x86_under_wine=ON
 wine32_runs || x86_under_wine=OFF
@@ -36,9 +44,14 @@ fi
 echo "== Checking the release archive"
 sh scripts/check-release.sh || status=1
 [ "$status" = 0 ] && echo "All tests passed on $ran." || echo "Some tests failed (see above)."
-if [ -n "${wine32_failure:-}" ]; then
-  echo "The 32-bit programs were not run here: Wine's 32-bit loader does not start on this machine"
-  echo "($wine32_loader: ${wine32_failure##*: }; \"Exec format error\" means its kernel runs no 32-bit programs)."
+if [ "$x86_under_wine" = OFF ]; then
+  if [ ! -e "$wine32_loader" ]; then
+    echo "The 32-bit programs were not run here: Wine's 32-bit part is not installed ($wine32_loader is missing)."
+    [ -z "$wine32_setup" ] || echo "Its install failed: ${wine32_setup#setup.sh: }"
+  else
+    echo "The 32-bit programs were not run here: this machine's kernel does not start Wine's 32-bit loader"
+    echo "($wine32_loader: ${wine32_failure##*: })."
+  fi
   echo "They were built and given every check that needs no Wine."
 fi
 exit "$status"
