@@ -4,6 +4,8 @@
 # and SHA256SUMS.txt, the 32-bit one in 32bit-Windows/, VantrelReport.exe and the README in
 # developers/. An unsigned archive is the same bytes from the same commit on any machine, path or
 # day; signed ones differ in the signing time (and the key), and are compared file by file.
+# It ends with what the shop publishes beside the download: the homepage address built in, the
+# commit, and the SHA-256 of the archive and of every executable in it.
 #
 #   VANTREL_HOMEPAGE_URL         the shop's homepage for this build (else the build's setting)
 #   VANTREL_SIGN_PKCS12          a PKCS#12 file: sign every executable with it (Authenticode, SHA-256)
@@ -88,6 +90,12 @@ find "$stage" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
 mv "$archive.part" "$archive"
 
 echo "Release archive: $archive${p12:+ (signed)}"
+# What a rebuild needs besides the commit; the guide names this address to sellers as the shop's.
+echo "Homepage address built in, to publish beside the sums: $homepage"
+if commit=$(git rev-parse HEAD 2>/dev/null); then
+  [ -z "$(git status --porcelain --untracked-files=no)" ] || commit="$commit, with uncommitted changes that a rebuild will not have"
+  echo "Built from commit $commit"
+fi
 # For the shop's https homepage, beside the download: the guide has sellers compare these, since
 # SHA256SUMS.txt travels inside the archive with whatever it describes.
 echo "SHA-256 to publish on the homepage:"
