@@ -1,0 +1,145 @@
+// Lists the battery device interfaces through SetupAPI and asks each battery's class driver for
+// its tag and then its BATTERY_INFORMATION. The user-mode headers of MinGW lack the battery
+// control codes and structures, so the documented ones are declared here under names of our own.
+#include "probes/batteries.h"
+
+#include <setupapi.h>
+#include <winioctl.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+
+#include "probes/device_entry_points.h"
+
+namespace vantrel {
+
+namespace {
+
+// GUID_DEVCLASS_BATTERY, which is also the battery's device interface class.
+constexpr GUID kBatteryClass = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
+
+constexpr DWORD kQueryTag = CTL_CODE(FILE_DEVICE_BATTERY, 0x10, METHOD_BUFFERED, FILE_READ_ACCESS);
+constexpr DWORD kQueryInformation = CTL_CODE(FILE_DEVICE_BATTERY, 0x11, METHOD_BUFFERED, FILE_READ_ACCESS);
+static_assert(kQueryTag == 0x294040 && kQueryInformation == 0x294044, "IOCTL_BATTERY_QUERY_TAG, _INFORMATION");
+constexpr LONG kBatteryInformationLevel = 0;     // BatteryInformation
+constexpr ULONG kSystemBattery = 0x80000000;     // BATTERY_SYSTEM_BATTERY
+constexpr ULONG kRelativeCapacity = 0x40000000;  // BATTERY_CAPACITY_RELATIVE
+constexpr ULONG kUnknownCapacity = 0xFFFFFFFF;   // BATTERY_UNKNOWN_CAPACITY
+
+struct BatteryQuery {  // BATTERY_QUERY_INFORMATION
+  ULONG tag;
+  LONG level;
+  LONG atRate;
+};
+
+struct BatteryInformation {  // BATTERY_INFORMATION
+  ULONG capabilities;
+  UCHAR technology;
+  UCHAR reserved[3];
+  UCHAR chemistry[4];
+  ULONG designedCapacity;
+  ULONG fullChargedCapacity;
+  ULONG defaultAlert1;
+  ULONG defaultAlert2;
+  ULONG criticalBias;
+  ULONG cycleCount;
+};
+
+static_assert(sizeof(BatteryQuery) == 12 && sizeof(BatteryInformation) == 36, "the documented layouts");
+
+// The failure to keep for a call that has just failed; never S_OK.
+HRESULT LastFailure() {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+// The device path of one interface: S_OK, or why SetupAPI gave none.
+HRESULT InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, std::wstring* path) {
+  const DeviceEntryPoints& api = DeviceApi();
+  constexpr DWORD kHeader = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
+  constexpr DWORD kLongest = 64 * 1024;
+  DWORD required = 0;
+  // Asked first for its size only, which fails with ERROR_INSUFFICIENT_BUFFER.
+  if (!api.setupDiGetDeviceInterfaceDetailW(list, interfaceData, nullptr, 0, &required, nullptr) &&
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+    return LastFailure();
+  }
+  if (required <= kHeader || required > kLongest) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  // Held in DWORDs for the structure's alignment. cbSize is the fixed part only: 8 bytes in a
+  // 64-bit build, 6 in a 32-bit one, where SetupAPI's structures are packed.
+  std::vector<DWORD> buffer((required + sizeof(DWORD) - 1) / sizeof(DWORD));
+  auto* const detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
+  detail->cbSize = sizeof *detail;
+  if (!api.setupDiGetDeviceInterfaceDetailW(list, interfaceData, detail, required, nullptr, nullptr)) {
+    return LastFailure();
+  }
+  // Up to its NUL, and never past what SetupAPI was given.
+  const wchar_t* const begin = detail->DevicePath;
+  path->assign(begin, std::find(begin, begin + (required - kHeader) / sizeof(wchar_t), L'\0'));
+  return S_OK;
+}
+
+// S_OK with the battery's answer, S_FALSE where its bay is empty, or why it did not answer. The
+// failure is taken before the handle closes, so closing cannot change it.
+HRESULT AskBattery(const std::wstring& path, BatteryInformation* information) {
+  const UniqueDeviceHandle battery = OpenDevice(path, GENERIC_READ);
+  if (!battery) return LastFailure();
+  const ULONG wait = 0;  // milliseconds to wait for a battery where the bay is empty
+  ULONG tag = 0;
+  if (!AskDevice(battery.get(), kQueryTag, &wait, sizeof wait, &tag, sizeof tag, sizeof tag)) {
+    // The documented answer of an empty bay.
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? S_FALSE : LastFailure();
+  }
+  if (tag == 0) return S_FALSE;  // BATTERY_TAG_INVALID
+  const BatteryQuery query{tag, kBatteryInformationLevel, 0};
+  *information = BatteryInformation{};
+  if (!AskDevice(battery.get(), kQueryInformation, &query, sizeof query, information, sizeof *information,
+                 sizeof *information)) {
+    return LastFailure();
+  }
+  return S_OK;
+}
+
+// A battery that can run the system and gives both capacities in mWh.
+bool IsMeasuredSystemBattery(const BatteryInformation& information) {
+  const auto known = [](ULONG capacity) { return capacity != 0 && capacity != kUnknownCapacity; };
+  return (information.capabilities & kSystemBattery) != 0 && (information.capabilities & kRelativeCapacity) == 0 &&
+         known(information.designedCapacity) && known(information.fullChargedCapacity);
+}
+
+}  // namespace
+
+BatteryReading ReadBatteries() {
+  BatteryReading reading;
+  const DeviceEntryPoints& api = DeviceApi();
+  const HDEVINFO made =
+      api.setupDiGetClassDevsW(&kBatteryClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  if (made == INVALID_HANDLE_VALUE || made == nullptr) {
+    reading.failure = LastFailure();
+    return reading;
+  }
+  const UniqueDeviceInfoList list(made);
+
+  for (DWORD index = 0;; ++index) {
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = sizeof interfaceData;
+    if (!api.setupDiEnumDeviceInterfaces(list.get(), nullptr, &kBatteryClass, index, &interfaceData)) {
+      if (GetLastError() != ERROR_NO_MORE_ITEMS && reading.failure == S_OK) reading.failure = LastFailure();
+      break;
+    }
+    std::wstring path;
+    BatteryInformation information{};
+    HRESULT answer = InterfacePath(list.get(), &interfaceData, &path);
+    if (SUCCEEDED(answer)) answer = AskBattery(path, &information);
+    // One battery that does not answer hides neither the others nor its own failure.
+    if (FAILED(answer) && reading.failure == S_OK) reading.failure = answer;
+    if (answer == S_OK && IsMeasuredSystemBattery(information)) {
+      reading.batteries.push_back({information.designedCapacity, information.fullChargedCapacity,
+                                   information.cycleCount});
+    }
+  }
+  return reading;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,119 @@
+// The device entry point table. setupapi.dll is loaded at run time from the system folder, so
+// that it never becomes an import of the program and a planted copy is never loaded.
+#include "probes/device_entry_points.h"
+
+#include "probes/system_function.h"
+
+namespace vantrel {
+
+namespace {
+
+// SetupAPI's four functions, looked up together once: the DLL stays loaded, and a function
+// missing now is missing for good. Where any is missing, none is used and `error` says why.
+struct SetupApi {
+  decltype(DeviceEntryPoints::setupDiGetClassDevsW) getClassDevs = nullptr;
+  decltype(DeviceEntryPoints::setupDiEnumDeviceInterfaces) enumInterfaces = nullptr;
+  decltype(DeviceEntryPoints::setupDiGetDeviceInterfaceDetailW) getDetail = nullptr;
+  decltype(DeviceEntryPoints::setupDiDestroyDeviceInfoList) destroyList = nullptr;
+  DWORD error = ERROR_SUCCESS;
+};
+
+template <class Function>
+bool FindSetupFunction(const char* name, Function* function, DWORD* error) {
+  HRESULT failure = S_OK;
+  // A FARPROC is a generic function address; each exported function has the signature of its entry.
+  *function = reinterpret_cast<Function>(
+      reinterpret_cast<void*>(FindSystemFunction(L"setupapi.dll", name, &failure)));
+  if (*function == nullptr && *error == ERROR_SUCCESS) {
+    *error = HRESULT_FACILITY(failure) == FACILITY_WIN32 ? HRESULT_CODE(failure) : ERROR_PROC_NOT_FOUND;
+  }
+  return *function != nullptr;
+}
+
+const SetupApi& LoadedSetupApi() {
+  static const SetupApi api = [] {
+    SetupApi loaded;
+    // Each is looked up even after a miss, so the error names the first function missing.
+    bool all = FindSetupFunction("SetupDiGetClassDevsW", &loaded.getClassDevs, &loaded.error);
+    all &= FindSetupFunction("SetupDiEnumDeviceInterfaces", &loaded.enumInterfaces, &loaded.error);
+    all &= FindSetupFunction("SetupDiGetDeviceInterfaceDetailW", &loaded.getDetail, &loaded.error);
+    all &= FindSetupFunction("SetupDiDestroyDeviceInfoList", &loaded.destroyList, &loaded.error);
+    if (!all) loaded = SetupApi{nullptr, nullptr, nullptr, nullptr, loaded.error};
+    return loaded;
+  }();
+  return api;
+}
+
+// Without SetupAPI no list is ever made, so the other three are never reached through the table;
+// they still fail cleanly if called.
+HDEVINFO WINAPI GetClassDevsFromSystem(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags) {
+  const SetupApi& api = LoadedSetupApi();
+  if (api.getClassDevs == nullptr) {
+    SetLastError(api.error);
+    return INVALID_HANDLE_VALUE;
+  }
+  return api.getClassDevs(classGuid, enumerator, parent, flags);
+}
+
+BOOL WINAPI EnumInterfacesFromSystem(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* interfaceClass,
+                                     DWORD index, PSP_DEVICE_INTERFACE_DATA interfaceData) {
+  const SetupApi& api = LoadedSetupApi();
+  if (api.enumInterfaces == nullptr) {
+    SetLastError(api.error);
+    return FALSE;
+  }
+  return api.enumInterfaces(list, device, interfaceClass, index, interfaceData);
+}
+
+BOOL WINAPI GetDetailFromSystem(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA interfaceData,
+                                PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize, PDWORD requiredSize,
+                                PSP_DEVINFO_DATA device) {
+  const SetupApi& api = LoadedSetupApi();
+  if (api.getDetail == nullptr) {
+    SetLastError(api.error);
+    return FALSE;
+  }
+  return api.getDetail(list, interfaceData, detail, detailSize, requiredSize, device);
+}
+
+BOOL WINAPI DestroyListFromSystem(HDEVINFO list) {
+  const SetupApi& api = LoadedSetupApi();
+  return api.destroyList != nullptr && api.destroyList(list);
+}
+
+}  // namespace
+
+const DeviceEntryPoints& RealDeviceApi() {
+  static const DeviceEntryPoints real{&CreateFileW,           &DeviceIoControl,          &CloseHandle,
+                                      &GetClassDevsFromSystem, &EnumInterfacesFromSystem, &GetDetailFromSystem,
+                                      &DestroyListFromSystem};
+  return real;
+}
+
+DeviceEntryPoints& DeviceApi() {
+  static DeviceEntryPoints live = RealDeviceApi();
+  return live;
+}
+
+UniqueDeviceHandle OpenDevice(const std::wstring& path, DWORD access) {
+  const HANDLE device = DeviceApi().createFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, 0, nullptr);
+  return UniqueDeviceHandle(device != INVALID_HANDLE_VALUE ? device : nullptr);
+}
+
+bool AskDevice(HANDLE device, DWORD code, const void* question, DWORD questionSize, void* answer,
+               DWORD answerSize, DWORD needed) {
+  DWORD returned = 0;
+  // The question is only read; the platform's signature does not say so.
+  if (!DeviceApi().deviceIoControl(device, code, const_cast<void*>(question), questionSize, answer, answerSize,
+                                   &returned, nullptr)) {
+    return false;
+  }
+  if (returned < needed || returned > answerSize) {
+    SetLastError(ERROR_INVALID_DATA);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vantrel

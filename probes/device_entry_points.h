@@ -1,0 +1,54 @@
+// The calls through which the drive and battery probes reach devices, in one table that tests
+// can fill with fakes. SetupAPI is not imported: the real table loads it from the system folder
+// when the battery list is first asked for.
+#pragma once
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <memory>
+#include <string>
+
+namespace vantrel {
+
+struct DeviceEntryPoints {
+  HANDLE(WINAPI* createFileW)(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                              DWORD disposition, DWORD flags, HANDLE templateFile);
+  BOOL(WINAPI* deviceIoControl)(HANDLE device, DWORD code, LPVOID question, DWORD questionSize, LPVOID answer,
+                                DWORD answerSize, LPDWORD returned, LPOVERLAPPED overlapped);
+  BOOL(WINAPI* closeHandle)(HANDLE handle);
+  HDEVINFO(WINAPI* setupDiGetClassDevsW)(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags);
+  BOOL(WINAPI* setupDiEnumDeviceInterfaces)(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* interfaceClass,
+                                            DWORD index, PSP_DEVICE_INTERFACE_DATA interfaceData);
+  BOOL(WINAPI* setupDiGetDeviceInterfaceDetailW)(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA interfaceData,
+                                                 PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize,
+                                                 PDWORD requiredSize, PSP_DEVINFO_DATA device);
+  BOOL(WINAPI* setupDiDestroyDeviceInfoList)(HDEVINFO list);
+};
+
+// The table in use.
+DeviceEntryPoints& DeviceApi();
+// The table of the real functions.
+const DeviceEntryPoints& RealDeviceApi();
+
+// A device handle and a device information list, each given back through the table in use.
+struct DeviceHandleCloser {
+  void operator()(HANDLE handle) const { DeviceApi().closeHandle(handle); }
+};
+using UniqueDeviceHandle = std::unique_ptr<void, DeviceHandleCloser>;
+
+struct DeviceInfoListDestroyer {
+  void operator()(HDEVINFO list) const { DeviceApi().setupDiDestroyDeviceInfoList(list); }
+};
+using UniqueDeviceInfoList = std::unique_ptr<void, DeviceInfoListDestroyer>;
+
+// An existing device opened with `access`, shared for reading and writing. Empty where it cannot
+// be opened; GetLastError then says why.
+UniqueDeviceHandle OpenDevice(const std::wstring& path, DWORD access);
+
+// One question to a device whose answer is a fixed structure. False where the call fails (its
+// reason stays in GetLastError) or the answer is shorter than `needed` bytes (ERROR_INVALID_DATA).
+bool AskDevice(HANDLE device, DWORD code, const void* question, DWORD questionSize, void* answer,
+               DWORD answerSize, DWORD needed);
+
+}  // namespace vantrel
