@@ -1,0 +1,86 @@
+// The drive kind and battery probes against scripted devices: what decides, what is skipped,
+// every failure and short answer, and every handle and list given back.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_devices.h"
+#include "probes/batteries.h"
+#include "probes/drive_kind.h"
+
+namespace vantrel {
+namespace {
+
+using testing::FakeBattery;
+using testing::FakeDevices;
+
+TEST(DeviceProbesTest, DriveKindFromBusTypeThenSeekPenaltyElseUnknown) {
+  const DWORD kSata = 11, kUsb = 7, kRaid = 8, kNvme = 17, kDenied = ERROR_ACCESS_DENIED;
+  const struct { const wchar_t* index; testing::FakeDisk disk; DriveKind kind; } cases[] = {
+      {L"0", {0, kSata, 1}, DriveKind::kHdd},
+      {L"12", {0, 3, 0}, DriveKind::kSsd},  // ATA
+      {L"4294967294", {0, kNvme, 1}, DriveKind::kNvmeSsd},
+      {L"0", {0, kUsb, 0}, DriveKind::kUnknown},
+      {L"0", {0, kRaid, 1}, DriveKind::kUnknown},
+      {L"0", {0, 14, 0}, DriveKind::kUnknown},  // Virtual, FileBackedVirtual, Spaces
+      {L"0", {0, 15, 0}, DriveKind::kUnknown},
+      {L"0", {0, 16, 0}, DriveKind::kUnknown},
+      {L"0", {0, 1, -1}, DriveKind::kUnknown},  // SCSI, the seek penalty not supported: Wine
+      {L"0", {0, kSata, 0, 27}, DriveKind::kUnknown},  // answers ending just before the field read
+      {L"0", {0, kSata, 0, 40, 8}, DriveKind::kUnknown},
+      {L"0", {kDenied, kSata, 0}, DriveKind::kUnknown},
+  };
+  for (const auto& row : cases) {
+    FakeDevices devices;
+    devices.disk = row.disk;
+    EXPECT_EQ(QueryDriveKind(row.index), row.kind) << "case " << &row - cases;
+    EXPECT_EQ(devices.opened, std::vector<std::wstring>{L"\\\\.\\PhysicalDrive" + std::wstring(row.index)});
+    EXPECT_EQ(devices.openNow, 0);
+  }
+  FakeDevices devices;  // an SSD that a text naming no drive must not reach
+  for (const wchar_t* index : {L"", L"4294967295", L"4294967296", L"99999999999", L"-1", L" 0", L"0x1", L"1.0"}) {
+    EXPECT_EQ(QueryDriveKind(index), DriveKind::kUnknown) << index;
+  }
+  EXPECT_TRUE(devices.opened.empty());
+}
+
+TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
+  const FakeBattery laptop{52600, 41040, 412}, spare, ups{50000, 40000, 0, 0x20000000}, noDesign{0}, noFull{50000, 0},
+      unknown{0xFFFFFFFF}, relative{100, 80, 0, 0xC0000000}, emptyBay{50000, 40000, 0, 0x80000000, 0};
+  FakeBattery denied, shortInfo;
+  denied.openError = ERROR_ACCESS_DENIED;
+  shortInfo.infoBytes = 35;
+  const std::array<unsigned long, 3> kLaptop{52600, 41040, 412}, kSpare{50000, 40000, 0};
+  const HRESULT kNone = S_OK, kDenied = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  const struct {
+    std::vector<FakeBattery> batteries;
+    DWORD listError, endError;
+    std::vector<std::array<unsigned long, 3>> read;
+    HRESULT failure;
+  } cases[] = {
+      {{}, 0, ERROR_NO_MORE_ITEMS, {}, kNone},
+      {{laptop, spare}, 0, ERROR_NO_MORE_ITEMS, {kLaptop, kSpare}, kNone},
+      {{ups, relative, noDesign, noFull, unknown, emptyBay, laptop}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, kNone},
+      {{denied, laptop, shortInfo}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, kDenied},
+      {{shortInfo, spare}, 0, ERROR_NO_MORE_ITEMS, {kSpare}, HRESULT_FROM_WIN32(ERROR_INVALID_DATA)},
+      {{laptop}, ERROR_ACCESS_DENIED, ERROR_NO_MORE_ITEMS, {}, kDenied},
+      {{laptop}, 0, ERROR_INVALID_DATA, {kLaptop}, HRESULT_FROM_WIN32(ERROR_INVALID_DATA)},
+  };
+  for (const auto& row : cases) {
+    FakeDevices devices;
+    devices.batteries = row.batteries;
+    devices.listError = row.listError;
+    devices.endError = row.endError;
+    const BatteryReading reading = ReadBatteries();
+    std::vector<std::array<unsigned long, 3>> read;
+    for (const BatteryHealth& b : reading.batteries) read.push_back({b.designedCapacity, b.fullChargedCapacity, b.cycleCount});
+    EXPECT_EQ(read, row.read) << "case " << &row - cases;
+    EXPECT_EQ(reading.failure, row.failure) << "case " << &row - cases;
+    EXPECT_EQ(devices.openNow, 0);
+  }
+}
+
+}  // namespace
+}  // namespace vantrel
