@@ -5,6 +5,8 @@
 //   start:   Vantrel.exe from process creation to its window being visible
 //   wmic:    the same information through the command-line tool, one call per category
 //   report:  VantrelReport.exe from process creation to its end
+//   drive kind, battery: the two device probes on this machine's real drive 0 and batteries; the
+//            battery probe's first call, which loads setupapi.dll as the pass's one call does, once
 //   slow, stuck: a WMI that takes 5 s before every statement's first object, and one whose every
 //            provider hangs (fakes whose waits really pass), under the program's own start in
 //            this process: the first visible window, the longest the window's thread left a
@@ -30,7 +32,9 @@
 #include "collect/echo.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/random_machine.h"
+#include "probes/batteries.h"
 #include "probes/com_ptr.h"
+#include "probes/drive_kind.h"
 #include "support/program_under_test.h"
 #include "window/vantrel_dlg.h"
 
@@ -244,6 +248,10 @@ int main(int argc, char** argv) {
   std::FILE* sink = std::tmpfile();  // the pass's diagnostic lines
   vantrel::SetEchoStream(sink);
 
+  // First, before anything else in this process has loaded setupapi.dll.
+  const double batteryFirst = Milliseconds([] { vantrel::ReadBatteries(); });
+  const double driveKind = MedianOf(runs, [] { return Milliseconds([] { vantrel::QueryDriveKind(L"0"); }); });
+  const double battery = MedianOf(runs, [] { return Milliseconds([] { vantrel::ReadBatteries(); }); });
   PlatformFloor();  // warm: the first connection loads the WMI provider
   const double floor = MedianOf(runs, [] { return Milliseconds(PlatformFloor); });
   const double pass = MedianOf(runs, [] { return Milliseconds(RunPassHere); });
@@ -279,6 +287,10 @@ int main(int argc, char** argv) {
   std::printf("%-56s %10.1f %10.2f\n", "wmic, one call per category (9 calls)", wmic, wmic / floor);
   std::printf("%-56s %10.1f MiB\n", "Vantrel.exe peak working set, window up", Median(peaks) / (1024.0 * 1024.0));
   std::printf("%-56s %10.1f %10.2f\n", "VantrelReport.exe: process start to end", report, report / floor);
+  std::printf("%-56s %10.3f %10.4f\n", "drive kind probe, drive 0", driveKind, driveKind / floor);
+  std::printf("%-56s %10.3f %10.4f\n", "battery probe, first call, once", batteryFirst, batteryFirst / floor);
+  std::printf("%-56s %10.3f %10.4f\n", "battery probe, later calls", battery, battery / floor);
+  std::printf("%-56s %10.2f %%\n", "drive kind + battery first call, share of the pass", (driveKind + batteryFirst) / pass * 100);
   PrintStart("slow WMI, once", slow);
   PrintStart("stuck WMI, once", stuck);
   std::printf("runs: %d, %zu-bit build\n", runs, sizeof(void*) * 8);
