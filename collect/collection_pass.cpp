@@ -65,7 +65,7 @@ class PassWriter {
   }
   std::vector<AdapterInfo> Adapters() {
     observer_.Asking(category_, std::wstring());
-    return EnumerateAdapters();
+    return EnumerateAdapters().adapters;
   }
 
   void Add(const std::wstring& line) {

@@ -1,4 +1,5 @@
-// Lists the graphics adapters through DXGI: one record per adapter whose description reads.
+// Lists the graphics adapters through DXGI: one record per adapter whose description reads, and
+// the failure that cut the list short.
 #include "probes/adapters.h"
 
 #include <dxgi.h>
@@ -36,19 +37,26 @@ std::uint64_t DedicatedVideoMemoryOf(const DXGI_ADAPTER_DESC1& desc) {
 
 }  // namespace
 
-std::vector<AdapterInfo> EnumerateAdapters() {
-  std::vector<AdapterInfo> adapters;
+AdapterList EnumerateAdapters() {
+  AdapterList list;
 
   ComPtr<IDXGIFactory1> factory;
   const HRESULT created =
       DxgiApi().createDxgiFactory1(__uuidof(IDXGIFactory1), factory.PutVoid());
-  if (!factory.Receive(created)) return adapters;
+  if (!factory.Receive(created)) {
+    list.failure = FAILED(created) ? created : E_POINTER;  // "succeeded" without a factory
+    return list;
+  }
 
   for (UINT index = 0;; ++index) {
     ComPtr<IDXGIAdapter1> adapter;
     // DXGI_ERROR_NOT_FOUND is the end of the list. Any other failure ends it as well: the
     // next index is no more likely to answer, and the adapters read so far are still true.
-    if (!adapter.Receive(factory->EnumAdapters1(index, adapter.Put()))) break;
+    const HRESULT enumerated = factory->EnumAdapters1(index, adapter.Put());
+    if (!adapter.Receive(enumerated)) {
+      if (enumerated != DXGI_ERROR_NOT_FOUND) list.failure = FAILED(enumerated) ? enumerated : E_POINTER;
+      break;
+    }
 
     // Cleared as raw bytes, so a description that the adapter leaves short still ends in NULs.
     DXGI_ADAPTER_DESC1 desc;
@@ -58,9 +66,9 @@ std::vector<AdapterInfo> EnumerateAdapters() {
     AdapterInfo info;
     info.Description = DescriptionText(desc);
     info.DedicatedVideoMemory = DedicatedVideoMemoryOf(desc);
-    adapters.push_back(std::move(info));
+    list.adapters.push_back(std::move(info));
   }
-  return adapters;
+  return list;
 }
 
 }  // namespace vantrel

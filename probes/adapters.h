@@ -1,6 +1,8 @@
 // The graphics adapters of the machine, listed through DXGI.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,7 +14,13 @@ struct AdapterInfo {
   std::uint64_t DedicatedVideoMemory = 0;  // bytes, as the platform gives it
 };
 
-// Adapters in the factory's index order; a platform failure gives fewer records or none.
-std::vector<AdapterInfo> EnumerateAdapters();
+struct AdapterList {
+  std::vector<AdapterInfo> adapters;  // in the factory's index order
+  // Why the list may be short: the factory could not be made or the enumeration failed before
+  // its end. S_OK when every adapter was asked. An adapter whose description fails is left out.
+  HRESULT failure = S_OK;
+};
+
+AdapterList EnumerateAdapters();
 
 }  // namespace vantrel

@@ -19,7 +19,9 @@ namespace {
 TEST(AdaptersIntegrationTest, ListsAtLeastOneAdapterWithADescription) {
   ASSERT_EQ(DxgiApi().createDxgiFactory1, RealDxgiApi().createDxgiFactory1);
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const AdapterList list = EnumerateAdapters();
+  EXPECT_EQ(list.failure, S_OK);
+  const std::vector<AdapterInfo>& adapters = list.adapters;
 
   ASSERT_FALSE(adapters.empty());
   for (const AdapterInfo& adapter : adapters) {
@@ -67,7 +69,7 @@ TEST(AdaptersIntegrationTest, VideoMemoryIsDxgisFigureUnlessA32BitBuildHasTheKer
   }
 
   std::vector<std::uint64_t> figures;
-  for (const AdapterInfo& info : EnumerateAdapters()) figures.push_back(info.DedicatedVideoMemory);
+  for (const AdapterInfo& info : EnumerateAdapters().adapters) figures.push_back(info.DedicatedVideoMemory);
   EXPECT_EQ(figures, expected);
 }
 

@@ -50,7 +50,7 @@ class AdaptersTest : public ::testing::Test {
 TEST_F(AdaptersTest, ListsAdaptersInIndexOrderAndReleasesEverything) {
   dxgi.adapters = {Adapter(L"Radeon Fake 7", 2147483648u), Adapter(L"Fake Basic Render", 0)};
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   ASSERT_EQ(adapters.size(), 2u);
   EXPECT_EQ(adapters[0].Description, L"Radeon Fake 7");
@@ -71,7 +71,7 @@ TEST_F(AdaptersTest, AsksForTheFactory1Interface) {
 }
 
 TEST_F(AdaptersTest, NoAdapterAtIndexZeroGivesAnEmptyListAndReleasesTheFactory) {
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   EXPECT_TRUE(adapters.empty());
   EXPECT_EQ(dxgi.enumIndexes, (std::vector<UINT>{0}));
@@ -82,7 +82,7 @@ TEST_F(AdaptersTest, AdapterWhoseDescriptionFailsIsSkippedAndReleased) {
   dxgi.adapters = {Adapter(L"First", 1), Adapter(L"Second", 2, DXGI_ERROR_DEVICE_REMOVED),
                    Adapter(L"Third", 3)};
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   ASSERT_EQ(adapters.size(), 2u);
   EXPECT_EQ(adapters[0].Description, L"First");
@@ -97,7 +97,7 @@ TEST_F(AdaptersTest, AdapterWhoseDescriptionFailsIsSkippedAndReleased) {
 TEST_F(AdaptersTest, KeepsAdaptersWithoutMemoryAndWithEqualDescriptions) {
   dxgi.adapters = {Adapter(L"Same Card", 0), Adapter(L"Same Card", 0)};
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   ASSERT_EQ(adapters.size(), 2u);
   for (const AdapterInfo& adapter : adapters) {
@@ -110,7 +110,7 @@ TEST_F(AdaptersTest, DescriptionIsTakenAsItIsUpToItsNul) {
   dxgi.adapters = {Adapter(L"  Padded  Name \t"), Adapter(L""),
                    Adapter(std::wstring(L"Before\0After", 12)), Adapter(L"그래픽 어댑터 \u00e9")};
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   EXPECT_EQ(Descriptions(adapters),
             (std::vector<std::wstring>{L"  Padded  Name \t", L"", L"Before", L"그래픽 어댑터 \u00e9"}));
@@ -121,7 +121,7 @@ TEST_F(AdaptersTest, DescriptionFillingTheWholeArrayIsReadToItsEndAndNoFurther) 
   full.fillWholeDescription = true;
   dxgi.adapters = {full, Adapter(L"x", 6)};
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   ASSERT_EQ(adapters.size(), 2u);
   std::wstring expected;
@@ -137,7 +137,7 @@ TEST_F(AdaptersTest, LargestMemoryValueIsWidenedWithoutChange) {
   const SIZE_T largest = std::numeric_limits<SIZE_T>::max();
   dxgi.adapters = {Adapter(L"Max", largest)};
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   ASSERT_EQ(adapters.size(), 1u);
   // Zero-extended on a 32-bit build: 4294967295, not a sign-extended 2^64 - 1.
@@ -149,7 +149,7 @@ TEST_F(AdaptersTest, MemoryAboveFourGibibytesIsCarriedUnchanged) {
     const std::uint64_t sixGibPlusOne = 6ull * 1024 * 1024 * 1024 + 1;
     dxgi.adapters = {Adapter(L"Big", static_cast<SIZE_T>(sixGibPlusOne))};
 
-    const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+    const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
     ASSERT_EQ(adapters.size(), 1u);
     EXPECT_EQ(adapters[0].DedicatedVideoMemory, sixGibPlusOne);
@@ -161,8 +161,8 @@ TEST_F(AdaptersTest, MemoryAboveFourGibibytesIsCarriedUnchanged) {
 TEST_F(AdaptersTest, EachCallMakesItsOwnFactory) {
   dxgi.adapters = {Adapter(L"Only", 7)};
 
-  const std::vector<AdapterInfo> first = EnumerateAdapters();
-  const std::vector<AdapterInfo> second = EnumerateAdapters();
+  const std::vector<AdapterInfo> first = EnumerateAdapters().adapters;
+  const std::vector<AdapterInfo> second = EnumerateAdapters().adapters;
 
   EXPECT_EQ(Descriptions(first), Descriptions(second));
   EXPECT_EQ(dxgi.createCalls, 2);
@@ -179,7 +179,9 @@ TEST_P(AdaptersWithoutFactoryTest, FailedCreationGivesAnEmptyListAndCallsNothing
   dxgi.adapters = {Adapter(L"Unreachable", 1)};
   dxgi.createResult = GetParam();
 
-  EXPECT_TRUE(EnumerateAdapters().empty());
+  const AdapterList list = EnumerateAdapters();
+  EXPECT_TRUE(list.adapters.empty());
+  EXPECT_EQ(list.failure, GetParam());
   EXPECT_EQ(dxgi.createCalls, 1);
   EXPECT_TRUE(dxgi.enumIndexes.empty());
   EXPECT_EQ(PlatformLog(), (std::vector<std::wstring>{L"CreateDXGIFactory1"}));
@@ -196,7 +198,9 @@ TEST_F(AdaptersTest, SuccessWithoutAFactoryGivesAnEmptyListAndCallsNothingElse) 
     dxgi.createResult = success;
     dxgi.giveFactory = false;
 
-    EXPECT_TRUE(EnumerateAdapters().empty());
+    const AdapterList list = EnumerateAdapters();
+    EXPECT_TRUE(list.adapters.empty());
+    EXPECT_EQ(list.failure, E_POINTER);
   }
   EXPECT_EQ(dxgi.createCalls, 2);
   EXPECT_TRUE(dxgi.enumIndexes.empty());
@@ -204,10 +208,12 @@ TEST_F(AdaptersTest, SuccessWithoutAFactoryGivesAnEmptyListAndCallsNothingElse) 
 }
 
 // EnumAdapters1 failing with a code other than DXGI_ERROR_NOT_FOUND, or "succeeding" without an
-// adapter, ends the list there: the records read so far stay, and no later index is asked.
+// adapter (E_POINTER), ends the list there and is reported: the records read so far stay, and no
+// later index is asked. DXGI_ERROR_NOT_FOUND is the end, not a failure.
 struct EnumEnd {
   int at;
   HRESULT answer;
+  HRESULT reported;
 };
 
 void PrintTo(const EnumEnd& end, std::ostream* out) {
@@ -221,11 +227,12 @@ TEST_P(AdaptersEnumEndTest, KeepsTheRecordsGatheredBeforeIt) {
   dxgi.failEnumAt = GetParam().at;
   dxgi.enumFailure = GetParam().answer;
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const AdapterList list = EnumerateAdapters();
 
   const std::vector<std::wstring> all = {L"A", L"B", L"C"};
   const std::vector<std::wstring> before(all.begin(), all.begin() + GetParam().at);
-  EXPECT_EQ(Descriptions(adapters), before);
+  EXPECT_EQ(Descriptions(list.adapters), before);
+  EXPECT_EQ(list.failure, GetParam().reported);
   std::vector<UINT> asked;
   for (int i = 0; i <= GetParam().at; ++i) asked.push_back(static_cast<UINT>(i));
   EXPECT_EQ(dxgi.enumIndexes, asked);
@@ -234,10 +241,10 @@ TEST_P(AdaptersEnumEndTest, KeepsTheRecordsGatheredBeforeIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, AdaptersEnumEndTest,
-                         ::testing::Values(EnumEnd{0, E_FAIL}, EnumEnd{1, E_FAIL},
-                                           EnumEnd{2, DXGI_ERROR_DEVICE_REMOVED},
-                                           EnumEnd{0, S_OK}, EnumEnd{2, S_OK},
-                                           EnumEnd{1, S_FALSE}));
+                         ::testing::Values(EnumEnd{0, E_FAIL, E_FAIL}, EnumEnd{1, E_FAIL, E_FAIL},
+                                           EnumEnd{2, DXGI_ERROR_DEVICE_REMOVED, DXGI_ERROR_DEVICE_REMOVED},
+                                           EnumEnd{0, S_OK, E_POINTER}, EnumEnd{2, S_OK, E_POINTER},
+                                           EnumEnd{1, S_FALSE, E_POINTER}, EnumEnd{1, DXGI_ERROR_NOT_FOUND, S_OK}));
 
 // The display kernel's 64-bit figure, found by the adapter's LUID. A 32-bit build takes it in
 // place of DXGI's when open, query and close all exist and open and query succeed; anything else
@@ -278,7 +285,7 @@ TEST_P(AdaptersKernelFigureTest, ReplacesDxgisFigureInA32BitBuildOnlyWhenEveryCa
   EXPECT_EQ(dxgi.kernelCalls, kernel.calls);
   dxgi.kernelCalls.clear();
 
-  const std::vector<AdapterInfo> adapters = EnumerateAdapters();
+  const std::vector<AdapterInfo> adapters = EnumerateAdapters().adapters;
 
   ASSERT_EQ(adapters.size(), 2u);
   if (sizeof(SIZE_T) < sizeof(std::uint64_t)) {
