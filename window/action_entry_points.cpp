@@ -9,7 +9,7 @@ const ActionEntryPoints& RealActionApi() {
   static const ActionEntryPoints real = {
       &::OpenClipboard, &::EmptyClipboard,   &::GlobalAlloc,    &::GlobalLock,    &::GlobalUnlock,
       &::GlobalFree,    &::SetClipboardData, &::CloseClipboard, &::CoInitializeEx, &::CoUninitialize,
-      &::ShellExecuteW, &::MessageBoxW,
+      &::ShellExecuteW, &::MessageBoxW,      &::Sleep,
   };
   return real;
 }

@@ -1,4 +1,4 @@
-// The clipboard, global-memory, COM, shell and message-box functions that the window's two
+// The clipboard, global-memory, COM, shell, message-box and sleep functions that the window's two
 // actions call, in one table that tests can fill; by default it holds the real user32, kernel32,
 // ole32 and shell32 functions.
 #pragma once
@@ -21,6 +21,7 @@ struct ActionEntryPoints {
   HINSTANCE(WINAPI* shellExecute)(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
                                   LPCWSTR directory, INT show);
   int(WINAPI* messageBox)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+  void(WINAPI* sleep)(DWORD milliseconds);
 };
 
 ActionEntryPoints& ActionApi();

@@ -5,10 +5,26 @@
 #include "window/action_entry_points.h"
 
 namespace vantrel {
+namespace {
+
+constexpr DWORD kOpenPatience = 1000;
+constexpr DWORD kOpenRetryEvery = 50;
+
+// Another program may hold the clipboard for a moment (a clipboard manager reading what just
+// changed, say), so it is asked again for about a second before the copy is given up.
+bool OpenClipboardPatiently(const ActionEntryPoints& api, HWND owner) {
+  for (DWORD waited = 0; !api.openClipboard(owner); waited += kOpenRetryEvery) {
+    if (waited >= kOpenPatience) return false;
+    api.sleep(kOpenRetryEvery);
+  }
+  return true;
+}
+
+}  // namespace
 
 bool CopyTextToClipboard(HWND owner, const std::wstring& text) {
   const ActionEntryPoints& api = ActionApi();
-  if (!api.openClipboard(owner)) return false;  // another program holds it: leave it as it is
+  if (!OpenClipboardPatiently(api, owner)) return false;  // still held: leave it as it is
   api.emptyClipboard();
 
   const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);

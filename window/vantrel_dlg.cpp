@@ -17,6 +17,11 @@ const wchar_t kSettingsKey[] = L"SOFTWARE\\Halvern";
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kInstructionRed = RGB(255, 0, 0);
 const wchar_t kInstructionFace[] = L"맑은 고딕";
+const wchar_t kCopied[] = L"PC 사양 복사되었습니다.";
+const wchar_t kNotCopied[] =
+    L"PC 사양을 복사하지 못했습니다. 다른 프로그램이 클립보드를 쓰고 있을 수 있습니다. 잠시 뒤 다시 눌러 주세요.";
+const wchar_t kHomepageNotOpened[] =
+    L"홈페이지를 열지 못했습니다. 인터넷 브라우저의 주소 창에 다음 주소를 입력해 주세요:\r\n";
 constexpr int kInstructionPointTenths = 110;
 
 HINSTANCE ProgramModule() { return GetModuleHandleW(nullptr); }
@@ -136,21 +141,25 @@ bool CVantrelDlg::OnClicked(int controlId) {
   return RouteClick(*this, kRoutes, controlId);
 }
 
-// Confirms only what really reached the clipboard.
+// Confirms only what really reached the clipboard, and says a copy that did not happen: the seller
+// would otherwise paste whatever the clipboard held before.
 void CVantrelDlg::OnCopyClicked() {
   if (m_specReport.empty()) return;
-  if (CopyTextToClipboard(Handle(), m_specReport)) ShowMessage(Handle(), L"PC 사양 복사되었습니다.");
+  ShowMessage(Handle(), CopyTextToClipboard(Handle(), m_specReport) ? kCopied : kNotCopied);
 }
 
-// The system's handler for https addresses, normally the default browser; a failure shows nothing.
+// The system's handler for https addresses, normally the default browser; when none opens it, the
+// seller is given the address to type.
 // The handler may be reached through COM, and the shell wants its caller in a single-threaded
 // apartment, which is given back after the call. The window's thread never joins the
 // multithreaded apartment (the collection pass has a thread of its own), so it can always be had.
 void CVantrelDlg::OnHomepageClicked() {
   const ActionEntryPoints& api = ActionApi();
   const HRESULT apartment = api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  api.shellExecute(nullptr, L"open", kHomepageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+  const HINSTANCE opened = api.shellExecute(nullptr, L"open", kHomepageUrl, nullptr, nullptr, SW_SHOWNORMAL);
   if (SUCCEEDED(apartment)) api.coUninitialize();
+  // ShellExecuteW's old convention: a value above 32 is success, any other is the error.
+  if (reinterpret_cast<INT_PTR>(opened) <= 32) ShowMessage(Handle(), (kHomepageNotOpened + std::wstring(kHomepageUrl)).c_str());
 }
 
 }  // namespace vantrel

@@ -10,8 +10,9 @@ FakeActions* g_fake = nullptr;
 BOOL WINAPI FakeOpenClipboard(HWND owner) {
   g_fake->calls.push_back("OpenClipboard");
   g_fake->clipboardOwner = owner;
-  g_fake->clipboardOpen = g_fake->clipboardOpens;
-  return g_fake->clipboardOpens ? TRUE : FALSE;
+  g_fake->clipboardOpen = g_fake->clipboardRefusals == 0;
+  if (!g_fake->clipboardOpen) --g_fake->clipboardRefusals;
+  return g_fake->clipboardOpen ? TRUE : FALSE;
 }
 
 BOOL WINAPI FakeEmptyClipboard() {
@@ -85,7 +86,7 @@ HINSTANCE WINAPI FakeShellExecute(HWND owner, LPCWSTR operation, LPCWSTR file, L
   g_fake->shellCalls.push_back(FakeActions::ShellCall{owner, operation != nullptr ? operation : L"<null>",
                                                       file != nullptr ? file : L"<null>", parameters == nullptr,
                                                       directory == nullptr, show});
-  return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(33));
+  return reinterpret_cast<HINSTANCE>(g_fake->shellAnswer);
 }
 
 int WINAPI FakeMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
@@ -95,10 +96,13 @@ int WINAPI FakeMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) 
   return IDOK;
 }
 
+void WINAPI FakeSleep(DWORD milliseconds) { g_fake->sleptFor += milliseconds; }
+
 const ActionEntryPoints kFakeTable = {&FakeOpenClipboard, &FakeEmptyClipboard,   &FakeGlobalAlloc,
                                       &FakeGlobalLock,    &FakeGlobalUnlock,     &FakeGlobalFree,
                                       &FakeSetClipboardData, &FakeCloseClipboard, &FakeCoInitializeEx,
-                                      &FakeCoUninitialize,   &FakeShellExecute,   &FakeMessageBox};
+                                      &FakeCoUninitialize,   &FakeShellExecute,   &FakeMessageBox,
+                                      &FakeSleep};
 
 }  // namespace
 

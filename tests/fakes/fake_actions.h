@@ -20,11 +20,12 @@ class FakeActions {
   FakeActions& operator=(const FakeActions&) = delete;
 
   // Step outcomes.
-  bool clipboardOpens = true;
+  int clipboardRefusals = 0;  // opens refused (another program holds it) before one succeeds
   bool allocationSucceeds = true;
   bool lockSucceeds = true;
   bool clipboardTakesData = true;
   HRESULT comInitializeResult = S_OK;  // on the test's thread; another thread gets S_OK
+  INT_PTR shellAnswer = 33;            // ShellExecuteW's: above 32 is success
 
   // What the fakes saw.
   const DWORD testThread;
@@ -38,6 +39,7 @@ class FakeActions {
   int blocksFreed = 0;     // by the program
   int blocksTaken = 0;     // by the clipboard
   bool clipboardOpen = false;
+  DWORD sleptFor = 0;  // milliseconds, all sleeps together
 
   struct Message {
     HWND owner;

@@ -1,8 +1,8 @@
 // The copy and homepage actions over fakes of the clipboard, memory, shell and message box.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
-
 
 #include "fakes/fake_actions.h"
 #include "fakes/fake_dxgi.h"
@@ -38,11 +38,13 @@ TEST(CopyTextToClipboard, HandsOverOneUnicodeBlockOfTheTextAndItsTerminator) {
   EXPECT_EQ(fake.BlocksLeftOver(), 0);
 }
 
-TEST(CopyTextToClipboard, ClipboardHeldByAnotherProgramIsLeftUntouched) {
+// Asked every 50 ms for a second, then left as it is.
+TEST(CopyTextToClipboard, ClipboardHeldByAnotherProgramIsAskedForASecondThenLeftUntouched) {
   testing::FakeActions fake;
-  fake.clipboardOpens = false;
+  fake.clipboardRefusals = 1000;
   EXPECT_FALSE(CopyTextToClipboard(nullptr, L"x"));
-  EXPECT_EQ(fake.calls, Calls{"OpenClipboard"});
+  EXPECT_EQ(fake.calls, Calls(21, "OpenClipboard"));
+  EXPECT_EQ(fake.sleptFor, 1000u);
 }
 
 TEST(CopyTextToClipboard, FailedAllocationLeavesTheClipboardEmptyAndClosed) {
@@ -112,11 +114,23 @@ TEST_F(ActionsTest, TwoCopyClicksPutTheReportOnTheClipboardTwiceWithTwoConfirmat
   EXPECT_TRUE(actions_.shellCalls.empty());
 }
 
-TEST_F(ActionsTest, RefusedHandOverShowsNoConfirmation) {
-  actions_.clipboardTakesData = false;
-  CVantrelDlg dialog(testing::PassOutcomes());
-  testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_COPY_PICTURE); });
-  EXPECT_TRUE(actions_.messages.empty());
+// The confirmation follows a copy that happened, after a clipboard held for a moment too; a
+// clipboard held throughout or a refused hand-over is said instead.
+TEST_F(ActionsTest, CopyIsConfirmedOnlyWhenItHappenedAndItsFailureIsSaid) {
+  const wchar_t* const notCopied =
+      L"PC 사양을 복사하지 못했습니다. 다른 프로그램이 클립보드를 쓰고 있을 수 있습니다. 잠시 뒤 다시 눌러 주세요.";
+  const std::tuple<int, bool, std::wstring> cases[] = {
+      {5, true, L"PC 사양 복사되었습니다."}, {1000, true, notCopied}, {0, false, notCopied}};
+  for (const auto& [refusals, takes, told] : cases) {
+    actions_.clipboardRefusals = refusals;
+    actions_.clipboardTakesData = takes;
+    actions_.messages.clear();
+    CVantrelDlg dialog(testing::PassOutcomes());
+    testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_COPY_PICTURE); });
+    ASSERT_EQ(actions_.messages.size(), 1u);
+    EXPECT_EQ(actions_.messages[0].text, told);
+  }
+  EXPECT_EQ(actions_.clipboardTexts.size(), 1u);
   EXPECT_EQ(actions_.BlocksLeftOver(), 0);
 }
 
@@ -130,15 +144,16 @@ TEST_F(ActionsTest, EmptyReportTouchesNothing) {
 }
 
 // Inside a single-threaded apartment that is given back after the call, always on the window's
-// own thread.
-TEST_F(ActionsTest, HomepageClickOpensTheAddressInAnApartmentAndNothingElse) {
-  const std::pair<HRESULT, Calls> apartments[] = {
-      {S_OK, {"CoInitializeEx", "ShellExecuteW", "CoUninitialize"}},
-      {S_FALSE, {"CoInitializeEx", "ShellExecuteW", "CoUninitialize"}},
-      {RPC_E_CHANGED_MODE, {"CoInitializeEx", "ShellExecuteW"}}};
-  for (const auto& [answer, calls] : apartments) {
+// own thread; an address the shell could not open is given to the seller to type.
+TEST_F(ActionsTest, HomepageClickOpensTheAddressInAnApartmentOrTellsTheAddress) {
+  const Calls opened = {"CoInitializeEx", "ShellExecuteW", "CoUninitialize"};
+  const Calls told = {"CoInitializeEx", "ShellExecuteW", "CoUninitialize", "MessageBoxW"};
+  // ShellExecuteW answers above 32 for success; 32 is its highest failure.
+  const std::tuple<HRESULT, INT_PTR, Calls> apartments[] = {{S_OK, 33, opened}, {S_FALSE, 33, opened}, {S_OK, 32, told}};
+  for (const auto& [answer, shellAnswer, calls] : apartments) {
     actions_.calls.clear();
     actions_.comInitializeResult = answer;
+    actions_.shellAnswer = shellAnswer;
     CVantrelDlg dialog(testing::PassOutcomes());
     testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_HOMEPAGE_PICTURE); });
     EXPECT_EQ(actions_.calls, calls) << std::hex << answer;
@@ -152,6 +167,9 @@ TEST_F(ActionsTest, HomepageClickOpensTheAddressInAnApartmentAndNothingElse) {
   EXPECT_TRUE(call.noParameters);
   EXPECT_TRUE(call.noDirectory);
   EXPECT_EQ(call.show, SW_SHOWNORMAL);
+  ASSERT_EQ(actions_.messages.size(), 1u);
+  EXPECT_EQ(actions_.messages[0].text,
+            L"홈페이지를 열지 못했습니다. 인터넷 브라우저의 주소 창에 다음 주소를 입력해 주세요:\r\n" + std::wstring(kHomepageUrl));
 }
 
 TEST_F(ActionsTest, ClicksOnOtherControlsDoNothing) {
