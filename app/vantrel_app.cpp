@@ -17,9 +17,10 @@ CVantrelApp::CVantrelApp(PassFunction pass) : m_pass(std::move(pass)) { EnableRe
 
 bool CVantrelApp::InitInstance() {
   Application::InitInstance();
-  // Held while this copy runs; a seller who sees nothing yet and starts it again gets this one.
+  // Held while this copy runs; a seller who sees nothing yet and starts it again gets this one. A
+  // mutex that cannot be had at all (access denied: the first copy runs elevated) means one runs.
   const UniqueHandle running(CreateMutexW(nullptr, FALSE, kRunningMutexName));
-  if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (!running || GetLastError() == ERROR_ALREADY_EXISTS) {
     BringRunningCopyForward();
     return false;
   }

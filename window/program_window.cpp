@@ -4,15 +4,23 @@ namespace vantrel {
 namespace {
 
 const wchar_t kMark[] = L"Vantrel.ProgramWindow";
+constexpr ULONGLONG kLookFor = 1000;
+constexpr DWORD kLookEvery = 50;
 
-BOOL CALLBACK BringForwardIfMarked(HWND window, LPARAM found) {
+struct Search {
+  DWORD ownProcess;
+  HWND window = nullptr;
+  DWORD process = 0;
+};
+
+// Hidden windows count too: the running copy may be about to show the one it has.
+BOOL CALLBACK TakeIfMarked(HWND window, LPARAM search) {
+  Search& found = *reinterpret_cast<Search*>(search);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process == GetCurrentProcessId() || GetPropW(window, kMark) == nullptr || !IsWindowVisible(window)) return TRUE;
-  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-  // The new copy was just started by the user, so Windows lets it hand the foreground over.
-  SetForegroundWindow(window);
-  *reinterpret_cast<bool*>(found) = true;
+  if (process == found.ownProcess || GetPropW(window, kMark) == nullptr) return TRUE;
+  found.window = window;
+  found.process = process;
   return FALSE;
 }
 
@@ -23,9 +31,27 @@ void MarkProgramWindow(HWND window) { SetPropW(window, kMark, reinterpret_cast<H
 void UnmarkProgramWindow(HWND window) { RemovePropW(window, kMark); }
 
 bool BringRunningCopyForward() {
-  bool found = false;
-  EnumWindows(&BringForwardIfMarked, reinterpret_cast<LPARAM>(&found));
-  return found;
+  const RunningCopyEntryPoints& api = RunningCopyApi();
+  Search found{api.currentProcessId()};
+  const ULONGLONG giveUpAt = api.tickCount() + kLookFor;
+  for (;;) {
+    EnumWindows(&TakeIfMarked, reinterpret_cast<LPARAM>(&found));
+    if (found.window != nullptr) break;
+    if (api.tickCount() >= giveUpAt) return false;
+    api.sleep(kLookEvery);
+  }
+  // Nothing here waits for the running copy to answer, as ShowWindow and SendMessage would. The
+  // new copy was just started by the user, so Windows lets it hand the foreground over: to the
+  // window now, and to the one the running copy shows next.
+  AllowSetForegroundWindow(found.process);
+  ShowWindowAsync(found.window, IsIconic(found.window) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(found.window);
+  return true;
+}
+
+RunningCopyEntryPoints& RunningCopyApi() {
+  static RunningCopyEntryPoints live = {&GetCurrentProcessId, &GetTickCount64, &Sleep};
+  return live;
 }
 
 }  // namespace vantrel
