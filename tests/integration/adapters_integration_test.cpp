@@ -1,4 +1,5 @@
-// EnumerateAdapters against Wine's real DXGI on the virtual display.
+// The probes that do not ask WMI, against Wine's real platform: EnumerateAdapters on the virtual
+// display, the drive kind and the batteries.
 #include <gtest/gtest.h>
 
 #include <dxgi.h>
@@ -10,7 +11,10 @@
 #include <vector>
 
 #include "probes/adapters.h"
+#include "probes/batteries.h"
 #include "probes/com_ptr.h"
+#include "probes/device_entry_points.h"
+#include "probes/drive_kind.h"
 #include "probes/dxgi_entry_points.h"
 
 namespace vantrel {
@@ -71,6 +75,16 @@ TEST(AdaptersIntegrationTest, VideoMemoryIsDxgisFigureUnlessA32BitBuildHasTheKer
   std::vector<std::uint64_t> figures;
   for (const AdapterInfo& info : EnumerateAdapters().adapters) figures.push_back(info.DedicatedVideoMemory);
   EXPECT_EQ(figures, expected);
+}
+
+// Wine 8 opens drive 0 and names its bus (SCSI) but does not support the seek-penalty query, and
+// its SetupAPI lists no battery interface.
+TEST(DeviceProbesIntegrationTest, WineGivesNoDriveKindAndNoBatteryWithoutAFailure) {
+  ASSERT_EQ(DeviceApi().setupDiGetClassDevsW, RealDeviceApi().setupDiGetClassDevsW);
+  EXPECT_EQ(QueryDriveKind(L"0"), DriveKind::kUnknown);
+  const BatteryReading reading = ReadBatteries();
+  EXPECT_TRUE(reading.batteries.empty());
+  EXPECT_EQ(reading.failure, S_OK);
 }
 
 }  // namespace
