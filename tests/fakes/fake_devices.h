@@ -1,9 +1,16 @@
-// Scripted devices behind DeviceApi() while a FakeDevices lives: one disk answering for every
+// Scripted devices behind DeviceApi() while a FakeDevices lives: one disk for every
 // \\.\PhysicalDrive<n>, battery interfaces in enumeration order, the paths opened, and the handles
-// and lists not given back. A drive opened with more than access 0, a battery not opened for
-// reading, a waiting tag query or an unsized detail buffer is refused, as Windows would.
+// and lists not given back. What Windows refuses (a drive opened with more than access 0, a
+// battery not opened for reading, a waiting tag query, an unsized detail buffer) is refused.
 #pragma once
 
+#include <windows.h>
+#include <winioctl.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,25 +20,122 @@
 namespace vantrel::testing {
 
 struct FakeDisk {
-  DWORD openError = 0, busType = 11;  // SATA
-  int seekPenalty = 0;  // 1 or 0; -1: not supported, as under Wine
+  DWORD openError = 0, busType = 11;      // SATA
+  int seekPenalty = 0;                    // 1 or 0; -1: not supported, as under Wine
   DWORD deviceBytes = 40, seekSize = 12;  // the device answer's returned count; the seek descriptor's Size
 };
 
 struct FakeBattery {
   ULONG designed = 50000, full = 40000, cycles = 0, capabilities = 0x80000000;  // BATTERY_SYSTEM_BATTERY
-  ULONG tag = 7, openError = 0, infoBytes = 36;  // tag 0: an empty bay
+  ULONG tag = 7, openError = 0, infoBytes = 36;                                 // tag 0: an empty bay
 };
 
+// Handles are tokens: the disk kDisk, battery i kFirstBattery + i, the list kList.
 struct FakeDevices {
-  FakeDevices();
-  ~FakeDevices();
+  FakeDevices() { active = this; }
+  ~FakeDevices() { active = nullptr; }
+
   FakeDisk disk;
   std::vector<FakeBattery> batteries;
   DWORD listError = 0, endError = ERROR_NO_MORE_ITEMS;  // of SetupDiGetClassDevsW; past the last battery
   std::vector<std::wstring> opened;
   int openNow = 0;
-  ScopedTable<DeviceEntryPoints> table;
+
+  inline static FakeDevices* active = nullptr;
+  inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#";
+  static constexpr std::uintptr_t kDisk = 0x100, kFirstBattery = 0x200, kList = 0x300;
+  ScopedTable<DeviceEntryPoints> table{DeviceApi(), {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack}};
+
+  static BOOL Fail(DWORD error) {
+    SetLastError(error);
+    return FALSE;
+  }
+
+  // Copies what fits and claims `returned` bytes of it.
+  static BOOL Answer(const void* bytes, DWORD size, DWORD returned, void* out, DWORD outSize, DWORD* claimed) {
+    std::memcpy(out, bytes, std::min(size, outSize));
+    *claimed = std::min(returned, outSize);
+    return TRUE;
+  }
+
+  static HANDLE WINAPI Open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD how, DWORD, HANDLE) {
+    active->opened.push_back(path);
+    const bool disk = active->opened.back().rfind(L"\\\\.\\PhysicalDrive", 0) == 0;
+    const std::size_t battery = disk ? 0 : std::wcstoul(path + kBatteryPath.size(), nullptr, 10);
+    DWORD error = disk ? active->disk.openError : active->batteries.at(battery).openError;
+    if (access != (disk ? 0u : GENERIC_READ) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) || how != OPEN_EXISTING) {
+      error = ERROR_ACCESS_DENIED;
+    }
+    SetLastError(error);
+    active->openNow += error == 0;
+    return error != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(disk ? kDisk : kFirstBattery + battery);
+  }
+
+  static BOOL AskDisk(const ULONG* asked, void* out, DWORD outSize, DWORD* returned) {
+    const FakeDisk& disk = active->disk;
+    if (asked[1] != PropertyStandardQuery) return Fail(ERROR_INVALID_PARAMETER);
+    STORAGE_DEVICE_DESCRIPTOR device{};
+    device.Version = device.Size = sizeof device;
+    device.BusType = static_cast<STORAGE_BUS_TYPE>(disk.busType);
+    const DEVICE_SEEK_PENALTY_DESCRIPTOR seek{sizeof seek, disk.seekSize, static_cast<BOOLEAN>(disk.seekPenalty)};
+    if (asked[0] == StorageDeviceProperty) return Answer(&device, sizeof device, disk.deviceBytes, out, outSize, returned);
+    return disk.seekPenalty < 0 ? Fail(ERROR_NOT_SUPPORTED) : Answer(&seek, sizeof seek, sizeof seek, out, outSize, returned);
+  }
+
+  static BOOL WINAPI Ask(HANDLE device, DWORD code, LPVOID question, DWORD questionSize, LPVOID out, DWORD outSize,
+                         LPDWORD returned, LPOVERLAPPED) {
+    *returned = 0;
+    ULONG asked[3] = {};  // a property and query type; a tag query's wait; a tag and information level
+    std::memcpy(asked, question, std::min<std::size_t>(questionSize, sizeof asked));
+    const std::uintptr_t token = reinterpret_cast<std::uintptr_t>(device);
+    if (token == kDisk && code == IOCTL_STORAGE_QUERY_PROPERTY && questionSize == sizeof(STORAGE_PROPERTY_QUERY)) {
+      return AskDisk(asked, out, outSize, returned);
+    }
+    const FakeBattery& battery = active->batteries.at(token - kFirstBattery);
+    if (code == 0x294040 && questionSize == 4 && asked[0] == 0) {  // the tag, without waiting
+      return battery.tag != 0 ? Answer(&battery.tag, 4, 4, out, outSize, returned) : Fail(ERROR_FILE_NOT_FOUND);
+    }
+    if (code != 0x294044 || questionSize != 12 || asked[0] != battery.tag || asked[1] != 0) {
+      return Fail(ERROR_INVALID_PARAMETER);
+    }
+    // BATTERY_INFORMATION: capabilities, technology, chemistry "LION", capacities, three alerts, cycles.
+    const ULONG information[9] = {battery.capabilities, 1, 0x4E4F494C, battery.designed, battery.full, 1, 2, 3,
+                                  battery.cycles};
+    return Answer(information, sizeof information, battery.infoBytes, out, outSize, returned);
+  }
+
+  // Closes a handle or destroys the list: both are void pointers.
+  static BOOL WINAPI GiveBack(void*) {
+    --active->openNow;
+    return TRUE;
+  }
+
+  static HDEVINFO WINAPI List(const GUID* classGuid, PCWSTR, HWND, DWORD flags) {
+    const GUID battery = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
+    const bool asked = IsEqualGUID(*classGuid, battery) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    SetLastError(asked ? active->listError : ERROR_INVALID_PARAMETER);
+    active->openNow += GetLastError() == 0;
+    return GetLastError() != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HDEVINFO>(kList);
+  }
+
+  static BOOL WINAPI Enumerate(HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD index, PSP_DEVICE_INTERFACE_DATA data) {
+    if (data->cbSize != sizeof *data) return Fail(ERROR_INVALID_USER_BUFFER);
+    if (index >= active->batteries.size()) return Fail(active->endError);
+    data->Reserved = index;
+    return TRUE;
+  }
+
+  static BOOL WINAPI Detail(HDEVINFO, PSP_DEVICE_INTERFACE_DATA data, PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail,
+                            DWORD detailSize, PDWORD required, PSP_DEVINFO_DATA) {
+    const std::wstring path = kBatteryPath + std::to_wstring(data->Reserved);
+    const DWORD pathBytes = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
+    const DWORD needed = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) + pathBytes;
+    if (required != nullptr) *required = needed;
+    if (detail == nullptr || detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (detail->cbSize != sizeof *detail) return Fail(ERROR_INVALID_USER_BUFFER);
+    std::memcpy(detail->DevicePath, path.c_str(), pathBytes);
+    return TRUE;
+  }
 };
 
 }  // namespace vantrel::testing

@@ -17,20 +17,20 @@ using testing::FakeBattery;
 using testing::FakeDevices;
 
 TEST(DeviceProbesTest, DriveKindFromBusTypeThenSeekPenaltyElseUnknown) {
-  const DWORD kSata = 11, kUsb = 7, kRaid = 8, kNvme = 17, kDenied = ERROR_ACCESS_DENIED;
+  const DWORD kSata = 11, kUsb = 7, kRaid = 8, kNvme = 17;
   const struct { const wchar_t* index; testing::FakeDisk disk; DriveKind kind; } cases[] = {
       {L"0", {0, kSata, 1}, DriveKind::kHdd},
       {L"12", {0, 3, 0}, DriveKind::kSsd},  // ATA
       {L"4294967294", {0, kNvme, 1}, DriveKind::kNvmeSsd},
       {L"0", {0, kUsb, 0}, DriveKind::kUnknown},
       {L"0", {0, kRaid, 1}, DriveKind::kUnknown},
-      {L"0", {0, 14, 0}, DriveKind::kUnknown},  // Virtual, FileBackedVirtual, Spaces
+      {L"0", {0, 14, 0}, DriveKind::kUnknown},  // Virtual, FileBackedVirtual, Spaces: volumes
       {L"0", {0, 15, 0}, DriveKind::kUnknown},
       {L"0", {0, 16, 0}, DriveKind::kUnknown},
       {L"0", {0, 1, -1}, DriveKind::kUnknown},  // SCSI, the seek penalty not supported: Wine
       {L"0", {0, kSata, 0, 27}, DriveKind::kUnknown},  // answers ending just before the field read
       {L"0", {0, kSata, 0, 40, 8}, DriveKind::kUnknown},
-      {L"0", {kDenied, kSata, 0}, DriveKind::kUnknown},
+      {L"0", {ERROR_ACCESS_DENIED, kSata, 0}, DriveKind::kUnknown},
   };
   for (const auto& row : cases) {
     FakeDevices devices;
@@ -53,20 +53,20 @@ TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
   denied.openError = ERROR_ACCESS_DENIED;
   shortInfo.infoBytes = 35;
   const std::array<unsigned long, 3> kLaptop{52600, 41040, 412}, kSpare{50000, 40000, 0};
-  const HRESULT kNone = S_OK, kDenied = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+  const HRESULT kDenied = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), kInvalid = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
   const struct {
     std::vector<FakeBattery> batteries;
     DWORD listError, endError;
     std::vector<std::array<unsigned long, 3>> read;
     HRESULT failure;
   } cases[] = {
-      {{}, 0, ERROR_NO_MORE_ITEMS, {}, kNone},
-      {{laptop, spare}, 0, ERROR_NO_MORE_ITEMS, {kLaptop, kSpare}, kNone},
-      {{ups, relative, noDesign, noFull, unknown, emptyBay, laptop}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, kNone},
+      {{}, 0, ERROR_NO_MORE_ITEMS, {}, S_OK},
+      {{laptop, spare}, 0, ERROR_NO_MORE_ITEMS, {kLaptop, kSpare}, S_OK},
+      {{ups, relative, noDesign, noFull, unknown, emptyBay, laptop}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, S_OK},
       {{denied, laptop, shortInfo}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, kDenied},
-      {{shortInfo, spare}, 0, ERROR_NO_MORE_ITEMS, {kSpare}, HRESULT_FROM_WIN32(ERROR_INVALID_DATA)},
+      {{shortInfo, spare}, 0, ERROR_NO_MORE_ITEMS, {kSpare}, kInvalid},
       {{laptop}, ERROR_ACCESS_DENIED, ERROR_NO_MORE_ITEMS, {}, kDenied},
-      {{laptop}, 0, ERROR_INVALID_DATA, {kLaptop}, HRESULT_FROM_WIN32(ERROR_INVALID_DATA)},
+      {{laptop}, 0, ERROR_INVALID_DATA, {kLaptop}, kInvalid},
   };
   for (const auto& row : cases) {
     FakeDevices devices;
