@@ -33,6 +33,14 @@ class ComPtr {
   }
   ~ComPtr() { Reset(); }
 
+  // A holder of a reference of its own to what `pointer` points to (null gives an empty holder).
+  static ComPtr Share(T* pointer) {
+    ComPtr shared;
+    if (pointer != nullptr) pointer->AddRef();
+    shared.pointer_ = pointer;
+    return shared;
+  }
+
   T* Get() const { return pointer_; }
   T* operator->() const { return pointer_; }
   explicit operator bool() const { return pointer_ != nullptr; }

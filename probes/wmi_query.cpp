@@ -19,10 +19,12 @@ std::wstring TextOf(BSTR text) { return text != nullptr ? std::wstring(text) : s
 
 // Runs the statement; null when there is no connection (with `failure` left as it was), or when the
 // call failed or gave no enumerator (its code, or E_POINTER, in `failure`).
-ComPtr<IEnumWbemClassObject> StartQuery(const std::wstring& query, HRESULT& failure) {
+ComPtr<IEnumWbemClassObject> StartQuery(const WmiConnection& wmi, const std::wstring& query, HRESULT& failure) {
   ComPtr<IEnumWbemClassObject> enumerator;
-  IWbemServices* services = WmiServices();
-  if (services == nullptr) return enumerator;
+  // A reference of the query's own, so that the services outlive the call whatever happens to the
+  // connection meanwhile.
+  const ComPtr<IWbemServices> services = ComPtr<IWbemServices>::Share(wmi.Services());
+  if (!services) return enumerator;
 
   HRESULT executed;
   {
@@ -62,12 +64,12 @@ constexpr ULONGLONG kWaitSlice = 5000;
 // A statement that failed, or got no new object within its patience, is noted on the connection;
 // what was read stays.
 template <class Read>
-void ForEachObject(const std::wstring& query, Read read) {
-  const ULONGLONG patience = StartWmiStatement();
+void ForEachObject(WmiConnection& wmi, const std::wstring& query, Read read) {
+  const ULONGLONG patience = wmi.StartStatement();
   HRESULT code = S_OK;
-  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(query, code);
+  const ComPtr<IEnumWbemClassObject> enumerator = StartQuery(wmi, query, code);
   if (!enumerator) {
-    if (FAILED(code)) NoteWmiTrouble(query, code);
+    if (FAILED(code)) wmi.NoteTrouble(query, code);
     return;
   }
   const ComEntryPoints& com = ComApi();
@@ -75,7 +77,7 @@ void ForEachObject(const std::wstring& query, Read read) {
   ComPtr<IWbemClassObject> object;
   for (;;) {
     const ULONGLONG waited = com.getTickCount64() - lastObjectAt;
-    if (waited >= patience) return NoteWmiTrouble(query, WBEM_S_TIMEDOUT);
+    if (waited >= patience) return wmi.NoteTrouble(query, WBEM_S_TIMEDOUT);
     const ULONGLONG left = patience - waited;
     switch (FetchNext(enumerator.Get(), static_cast<LONG>(left < kWaitSlice ? left : kWaitSlice), object, code)) {
       case Fetched::kObject:
@@ -85,7 +87,7 @@ void ForEachObject(const std::wstring& query, Read read) {
       case Fetched::kTimedOut:
         break;
       case Fetched::kFailed:
-        return NoteWmiTrouble(query, code);
+        return wmi.NoteTrouble(query, code);
       case Fetched::kEnd:
         return;
     }
@@ -102,10 +104,10 @@ bool ReadProperty(IWbemClassObject* object, const std::wstring& name, std::wstri
 
 }  // namespace
 
-std::wstring QuerySingleValue(const std::wstring& query, const std::wstring& property) {
+std::wstring QuerySingleValue(WmiConnection& wmi, const std::wstring& query, const std::wstring& property) {
   std::wstring result;
   // Only the first object decides; the rest are never fetched.
-  ForEachObject(query, [&](IWbemClassObject* object) {
+  ForEachObject(wmi, query, [&](IWbemClassObject* object) {
     std::wstring text;
     if (ReadProperty(object, property, text)) result = std::move(text);
     return false;
@@ -113,19 +115,23 @@ std::wstring QuerySingleValue(const std::wstring& query, const std::wstring& pro
   return result;
 }
 
-std::vector<std::wstring> QueryNameList(const std::wstring& query) {
-  std::vector<std::wstring> names;
-  ForEachObject(query, [&](IWbemClassObject* object) {
+void ForEachName(WmiConnection& wmi, const std::wstring& query, const std::function<void(std::wstring)>& take) {
+  ForEachObject(wmi, query, [&](IWbemClassObject* object) {
     std::wstring name;
-    if (ReadProperty(object, L"Name", name) && !name.empty()) names.push_back(std::move(name));
+    if (ReadProperty(object, L"Name", name) && !name.empty()) take(std::move(name));
     return true;
   });
+}
+
+std::vector<std::wstring> QueryNameList(WmiConnection& wmi, const std::wstring& query) {
+  std::vector<std::wstring> names;
+  ForEachName(wmi, query, [&](std::wstring name) { names.push_back(std::move(name)); });
   return names;
 }
 
-std::vector<PropertyRow> QueryRows(const std::wstring& query, const std::vector<std::wstring>& names) {
-  std::vector<PropertyRow> rows;
-  ForEachObject(query, [&](IWbemClassObject* object) {
+void ForEachRow(WmiConnection& wmi, const std::wstring& query, const std::vector<std::wstring>& names,
+                const std::function<void(PropertyRow)>& take) {
+  ForEachObject(wmi, query, [&](IWbemClassObject* object) {
     PropertyRow row;
     for (const std::wstring& name : names) {
       // Every requested name gets a key, so a caller's lookup never misses; a later read of
@@ -134,9 +140,14 @@ std::vector<PropertyRow> QueryRows(const std::wstring& query, const std::vector<
       ReadProperty(object, name, text);  // stays empty when Get fails
       row[name] = std::move(text);
     }
-    rows.push_back(std::move(row));
+    take(std::move(row));
     return true;
   });
+}
+
+std::vector<PropertyRow> QueryRows(WmiConnection& wmi, const std::wstring& query, const std::vector<std::wstring>& names) {
+  std::vector<PropertyRow> rows;
+  ForEachRow(wmi, query, names, [&](PropertyRow row) { rows.push_back(std::move(row)); });
   return rows;
 }
 

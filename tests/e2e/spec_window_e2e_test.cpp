@@ -180,15 +180,15 @@ TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
 // The diagnostic lines this machine calls for, in the pass's order, from WMI read directly.
 std::string ExpectedDiagnostics() {
   using namespace testing;  // the statements
-  if (!OpenWmiConnection()) return "<WMI did not open in the test>";
+  WmiConnection wmi;
+  if (!wmi.Open()) return "<WMI did not open in the test>";
   std::wstring lines;
-  for (const std::wstring& model : RawStrings(StatementText(kDisksStatement), L"Model"))
+  for (const std::wstring& model : RawStrings(wmi, StatementText(kDisksStatement), L"Model"))
     lines += L"Disk: " + model + L"\n";
-  for (const std::wstring& name : RawNames(StatementText(kSoundStatement))) lines += L"Sound: " + name + L"\n";
-  const std::vector<std::wstring> drives = RawNames(StatementText(kOpticalStatement));
+  for (const std::wstring& name : RawNames(wmi, StatementText(kSoundStatement))) lines += L"Sound: " + name + L"\n";
+  const std::vector<std::wstring> drives = RawNames(wmi, StatementText(kOpticalStatement));
   if (drives.empty()) lines += L"ODD: 없음\n";
   for (const std::wstring& name : drives) lines += L"ODD: " + name + L"\n";
-  CloseWmiConnection();
   return Utf8Of(lines);
 }
 

@@ -373,10 +373,6 @@ FakeWmi::FakeWmi() : table_(ComApi(), FakeTable()) {
 }
 
 FakeWmi::~FakeWmi() {
-  // A test may end with the connection half-open, as the collection pass leaves it after a
-  // failed open. The process-wide pointers must not outlive the objects they point at; the
-  // fake entry points are still installed here, so this close reaches no real COM.
-  if (WmiServices() == services_ || WmiLocator() == locator_) CloseWmiConnection();
   if (current == this) current = nullptr;
 }
 

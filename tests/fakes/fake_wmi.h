@@ -143,11 +143,7 @@ class FakeClassObject;
 class FakeWmi {
  public:
   FakeWmi();  // fills ComApi() with fakes (restored by the destructor); clears PlatformLog()
-  // Closes nothing that the test can observe: the test closes the connection itself. Only
-  // when the test ended with the connection still holding this fake's objects (half-open after
-  // a failed open, say) does the destructor close it, after the test's own checks, so that no
-  // later test reaches freed objects through the process-wide pointers.
-  ~FakeWmi();
+  ~FakeWmi();  // puts the real entry points back
   FakeWmi(const FakeWmi&) = delete;
   FakeWmi& operator=(const FakeWmi&) = delete;
 

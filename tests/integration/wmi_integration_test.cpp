@@ -36,11 +36,18 @@ void ExpectEveryRowHolds(const std::vector<PropertyRow>& rows, const Names& name
   }
 }
 
+// Never destroyed: its proxies must not be released from a static destructor, after COM began
+// unloading.
+WmiConnection& Wmi() {
+  static WmiConnection* connection = new WmiConnection();
+  return *connection;
+}
+
 // One connection for the whole suite, as the collection pass holds one for all its queries.
 class RealWmi : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { opened_ = OpenWmiConnection(); }
-  static void TearDownTestSuite() { CloseWmiConnection(); }
+  static void SetUpTestSuite() { opened_ = Wmi().Open(); }
+  static void TearDownTestSuite() { Wmi().Close(); }
   void SetUp() override { ASSERT_TRUE(opened_) << "the WMI connection did not open"; }
 
   static bool opened_;
@@ -48,22 +55,22 @@ class RealWmi : public ::testing::Test {
 bool RealWmi::opened_ = false;
 
 TEST_F(RealWmi, TheOpenHoldsLocatorAndServices) {
-  EXPECT_NE(WmiLocator(), nullptr);
-  EXPECT_NE(WmiServices(), nullptr);
+  EXPECT_NE(Wmi().Locator(), nullptr);
+  EXPECT_NE(Wmi().Services(), nullptr);
 }
 
 TEST_F(RealWmi, OperatingSystemProcessorAndTotalMemoryHaveValues) {
   for (MachineStatement statement : {kCaptionStatement, kArchitectureStatement, kProcessorStatement}) {
-    const std::wstring value = QuerySingleValue(StatementText(statement), StatementProperties(statement)[0]);
+    const std::wstring value = QuerySingleValue(Wmi(), StatementText(statement), StatementProperties(statement)[0]);
     EXPECT_FALSE(value.empty()) << ::testing::PrintToString(std::wstring(StatementText(statement)));
   }
-  const std::wstring total = QuerySingleValue(StatementText(kTotalMemoryStatement), L"TotalPhysicalMemory");
+  const std::wstring total = QuerySingleValue(Wmi(), StatementText(kTotalMemoryStatement), L"TotalPhysicalMemory");
   EXPECT_TRUE(AllDigits(total)) << ::testing::PrintToString(total);
 }
 
 TEST_F(RealWmi, PhysicalMemoryRowsCarryAllSixNames) {
   const Names& names = StatementProperties(kModulesStatement);
-  const std::vector<PropertyRow> rows = QueryRows(StatementText(kModulesStatement), names);
+  const std::vector<PropertyRow> rows = QueryRows(Wmi(), StatementText(kModulesStatement), names);
   ASSERT_FALSE(rows.empty());
   ExpectEveryRowHolds(rows, names);
   for (const PropertyRow& row : rows) {
@@ -75,18 +82,18 @@ TEST_F(RealWmi, PhysicalMemoryRowsCarryAllSixNames) {
 }
 
 TEST_F(RealWmi, BaseBoardManufacturerAndProductAreTheFirstBoardsStrings) {
-  const Names makers = RawStrings(StatementText(kBoardMakerStatement), L"Manufacturer");
-  const Names products = RawStrings(StatementText(kBoardProductStatement), L"Product");
+  const Names makers = RawStrings(Wmi(), StatementText(kBoardMakerStatement), L"Manufacturer");
+  const Names products = RawStrings(Wmi(), StatementText(kBoardProductStatement), L"Product");
   ASSERT_FALSE(makers.empty()) << "no base board";
   ASSERT_FALSE(products.empty()) << "no base board";
   EXPECT_FALSE(makers[0].empty());
-  EXPECT_EQ(QuerySingleValue(StatementText(kBoardMakerStatement), L"Manufacturer"), makers[0]);
-  EXPECT_EQ(QuerySingleValue(StatementText(kBoardProductStatement), L"Product"), products[0]);
+  EXPECT_EQ(QuerySingleValue(Wmi(), StatementText(kBoardMakerStatement), L"Manufacturer"), makers[0]);
+  EXPECT_EQ(QuerySingleValue(Wmi(), StatementText(kBoardProductStatement), L"Product"), products[0]);
 }
 
 TEST_F(RealWmi, DiskDriveRowsCarryAllFiveNames) {
   const Names& names = StatementProperties(kDisksStatement);
-  const std::vector<PropertyRow> rows = QueryRows(StatementText(kDisksStatement), names);
+  const std::vector<PropertyRow> rows = QueryRows(Wmi(), StatementText(kDisksStatement), names);
   ASSERT_FALSE(rows.empty());
   ExpectEveryRowHolds(rows, names);
   for (const PropertyRow& row : rows) {
@@ -100,27 +107,27 @@ TEST_F(RealWmi, DiskDriveRowsCarryAllFiveNames) {
 TEST_F(RealWmi, SoundAndOpticalNameListsAreTheNonEmptyNamesInDeliveryOrder) {
   for (MachineStatement statement : {kSoundStatement, kOpticalStatement}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(StatementText(statement))));
-    EXPECT_EQ(QueryNameList(StatementText(statement)), RawNames(StatementText(statement)));
+    EXPECT_EQ(QueryNameList(Wmi(), StatementText(statement)), RawNames(Wmi(), StatementText(statement)));
   }
 }
 
 TEST_F(RealWmi, AStatementThatMatchesNothingOrIsNotWqlGivesEmptyAnswers) {
-  EXPECT_TRUE(QueryNameList(L"SELECT Name FROM Win32_Processor WHERE Name = 'no such processor'").empty());
-  EXPECT_EQ(QuerySingleValue(L"this is not WQL", L"Name"), L"");
-  EXPECT_TRUE(QueryRows(L"SELECT Name FROM Win32_NoSuchClass", {L"Name"}).empty());
+  EXPECT_TRUE(QueryNameList(Wmi(), L"SELECT Name FROM Win32_Processor WHERE Name = 'no such processor'").empty());
+  EXPECT_EQ(QuerySingleValue(Wmi(), L"this is not WQL", L"Name"), L"");
+  EXPECT_TRUE(QueryRows(Wmi(), L"SELECT Name FROM Win32_NoSuchClass", {L"Name"}).empty());
 }
 
 TEST(RealWmiReopen, OpenCloseOpenAgainWorks) {
-  ASSERT_TRUE(OpenWmiConnection());
-  const std::wstring first = QuerySingleValue(L"SELECT Name FROM Win32_Processor", L"Name");
-  CloseWmiConnection();
-  EXPECT_EQ(WmiServices(), nullptr);
-  EXPECT_EQ(WmiLocator(), nullptr);
-  EXPECT_EQ(QuerySingleValue(L"SELECT Name FROM Win32_Processor", L"Name"), L"");
+  ASSERT_TRUE(Wmi().Open());
+  const std::wstring first = QuerySingleValue(Wmi(), L"SELECT Name FROM Win32_Processor", L"Name");
+  Wmi().Close();
+  EXPECT_EQ(Wmi().Services(), nullptr);
+  EXPECT_EQ(Wmi().Locator(), nullptr);
+  EXPECT_EQ(QuerySingleValue(Wmi(), L"SELECT Name FROM Win32_Processor", L"Name"), L"");
 
-  ASSERT_TRUE(OpenWmiConnection());
-  EXPECT_EQ(QuerySingleValue(L"SELECT Name FROM Win32_Processor", L"Name"), first);
-  CloseWmiConnection();
+  ASSERT_TRUE(Wmi().Open());
+  EXPECT_EQ(QuerySingleValue(Wmi(), L"SELECT Name FROM Win32_Processor", L"Name"), first);
+  Wmi().Close();
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ const IID kWbemLocatorInterface = {
 
 TEST(WmiConnection, OpenPassesTheExactArgumentsInOrder) {
   FakeWmi wmi;
-  ASSERT_TRUE(OpenWmiConnection());
+  WmiConnection connection;
+  ASSERT_TRUE(connection.Open());
   EXPECT_EQ(wmi.calls, kFullOpen);
 
   ASSERT_EQ(wmi.coInitializeExCalls.size(), 1u);
@@ -77,37 +78,39 @@ TEST(WmiConnection, OpenPassesTheExactArgumentsInOrder) {
   EXPECT_EQ(blanket.authInfo, nullptr);
   EXPECT_EQ(blanket.capabilities, 0u);  // EOAC_NONE
 
-  EXPECT_EQ(WmiLocator(), wmi.Locator());
-  EXPECT_EQ(WmiServices(), wmi.Services());
+  EXPECT_EQ(connection.Locator(), wmi.Locator());
+  EXPECT_EQ(connection.Services(), wmi.Services());
   EXPECT_EQ(wmi.LocatorReferences(), 1);
   EXPECT_EQ(wmi.ServicesReferences(), 1);
   EXPECT_EQ(wmi.uninitializeCount, 0);
-  CloseWmiConnection();
+  connection.Close();
 }
 
 TEST(WmiConnection, CloseReleasesServicesThenLocatorThenUninitialisesOnce) {
   FakeWmi wmi;
-  ASSERT_TRUE(OpenWmiConnection());
+  WmiConnection connection;
+  ASSERT_TRUE(connection.Open());
   wmi.calls.clear();
 
-  CloseWmiConnection();
+  connection.Close();
   EXPECT_EQ(wmi.calls, (Calls{L"Release services", L"Release locator", L"CoUninitialize"}));
-  EXPECT_EQ(WmiServices(), nullptr);
-  EXPECT_EQ(WmiLocator(), nullptr);
+  EXPECT_EQ(connection.Services(), nullptr);
+  EXPECT_EQ(connection.Locator(), nullptr);
   EXPECT_EQ(wmi.uninitializeCount, 1);
   EXPECT_EQ(wmi.OutstandingReferences(), 0);
   EXPECT_EQ(wmi.ExcessReleases(), 0);
 
   // A second close finds nothing held and no share of COM left to give back.
   wmi.calls.clear();
-  CloseWmiConnection();
+  connection.Close();
   EXPECT_TRUE(wmi.calls.empty());
   EXPECT_EQ(wmi.uninitializeCount, 1);
 }
 
 TEST(WmiConnection, CloseWithoutAnOpenTouchesNothing) {
   FakeWmi wmi;
-  CloseWmiConnection();
+  WmiConnection connection;
+  connection.Close();
   EXPECT_TRUE(wmi.calls.empty());
   EXPECT_EQ(wmi.uninitializeCount, 0);
 }
@@ -180,18 +183,19 @@ TEST(WmiConnection, EachStepsAnswerDecidesTheOpenAndWhatItHolds) {
   for (const OpenOutcome& outcome : OpenOutcomes()) {
     SCOPED_TRACE(outcome.name);
     FakeWmi wmi;
+    WmiConnection connection;
     outcome.script(wmi);
 
-    EXPECT_EQ(OpenWmiConnection(), outcome.opened);
+    EXPECT_EQ(connection.Open(), outcome.opened);
     EXPECT_EQ(wmi.calls, outcome.calls);
-    EXPECT_EQ(WmiLocator(), outcome.locatorHeld ? wmi.Locator() : nullptr);
-    EXPECT_EQ(WmiServices(), outcome.servicesHeld ? wmi.Services() : nullptr);
+    EXPECT_EQ(connection.Locator(), outcome.locatorHeld ? wmi.Locator() : nullptr);
+    EXPECT_EQ(connection.Services(), outcome.servicesHeld ? wmi.Services() : nullptr);
     EXPECT_EQ(wmi.OutstandingReferences(), (outcome.locatorHeld ? 1 : 0) + (outcome.servicesHeld ? 1 : 0));
     EXPECT_EQ(wmi.uninitializeCount, 0);
 
-    CloseWmiConnection();
-    EXPECT_EQ(WmiLocator(), nullptr);
-    EXPECT_EQ(WmiServices(), nullptr);
+    connection.Close();
+    EXPECT_EQ(connection.Locator(), nullptr);
+    EXPECT_EQ(connection.Services(), nullptr);
     EXPECT_EQ(wmi.uninitializeCount, outcome.uninitialisesOnClose);
     EXPECT_EQ(wmi.OutstandingReferences(), 0);
     EXPECT_EQ(wmi.ExcessReleases(), 0);
@@ -200,34 +204,36 @@ TEST(WmiConnection, EachStepsAnswerDecidesTheOpenAndWhatItHolds) {
 
 TEST(WmiConnection, QueriesAfterAFailedConnectFindNoServicesAndTouchNothing) {
   FakeWmi wmi;
+  WmiConnection connection;
   wmi.connectServerResult = WBEM_E_INVALID_NAMESPACE;
-  ASSERT_FALSE(OpenWmiConnection());
+  ASSERT_FALSE(connection.Open());
 
-  EXPECT_EQ(QuerySingleValue(L"SELECT Name FROM Win32_Processor", L"Name"), L"");
-  EXPECT_TRUE(QueryNameList(L"SELECT Name FROM Win32_SoundDevice").empty());
-  EXPECT_TRUE(QueryRows(L"SELECT Model FROM Win32_DiskDrive", {L"Model"}).empty());
+  EXPECT_EQ(QuerySingleValue(connection, L"SELECT Name FROM Win32_Processor", L"Name"), L"");
+  EXPECT_TRUE(QueryNameList(connection, L"SELECT Name FROM Win32_SoundDevice").empty());
+  EXPECT_TRUE(QueryRows(connection, L"SELECT Model FROM Win32_DiskDrive", {L"Model"}).empty());
   EXPECT_TRUE(wmi.statements.empty());
-  CloseWmiConnection();
+  connection.Close();
 }
 
 TEST(WmiConnection, OpenCloseOpenAgainRepeatsEveryStep) {
   FakeWmi wmi;
-  ASSERT_TRUE(OpenWmiConnection());
-  CloseWmiConnection();
+  WmiConnection connection;
+  ASSERT_TRUE(connection.Open());
+  connection.Close();
   wmi.calls.clear();
   // A second open in the same process finds the process security already set.
   wmi.coInitializeSecurityResult = RPC_E_TOO_LATE;
 
-  ASSERT_TRUE(OpenWmiConnection());
+  ASSERT_TRUE(connection.Open());
   EXPECT_EQ(wmi.calls, kFullOpen);
-  EXPECT_EQ(WmiLocator(), wmi.Locator());
-  EXPECT_EQ(WmiServices(), wmi.Services());
+  EXPECT_EQ(connection.Locator(), wmi.Locator());
+  EXPECT_EQ(connection.Services(), wmi.Services());
   EXPECT_EQ(wmi.LocatorReferences(), 1);
   EXPECT_EQ(wmi.ServicesReferences(), 1);
   ASSERT_EQ(wmi.proxyBlanketCalls.size(), 2u);
   EXPECT_EQ(wmi.proxyBlanketCalls[1].proxy, static_cast<IUnknown*>(wmi.Services()));
 
-  CloseWmiConnection();
+  connection.Close();
   EXPECT_EQ(wmi.uninitializeCount, 2);
   EXPECT_EQ(wmi.OutstandingReferences(), 0);
   EXPECT_EQ(wmi.ExcessReleases(), 0);
@@ -235,13 +241,14 @@ TEST(WmiConnection, OpenCloseOpenAgainRepeatsEveryStep) {
 
 TEST(WmiConnection, AFailedOpenBeforeCoInitializeLeavesAnEarlierShareAlone) {
   FakeWmi wmi;
-  ASSERT_TRUE(OpenWmiConnection());
-  CloseWmiConnection();
+  WmiConnection connection;
+  ASSERT_TRUE(connection.Open());
+  connection.Close();
 
   // The close already gave the share back; a failed first step must not earn another close.
   wmi.coInitializeResult = E_UNEXPECTED;
-  EXPECT_FALSE(OpenWmiConnection());
-  CloseWmiConnection();
+  EXPECT_FALSE(connection.Open());
+  connection.Close();
   EXPECT_EQ(wmi.uninitializeCount, 1);
 }
 

@@ -34,19 +34,20 @@ FakeQueryAnswer Objects(std::vector<FakeObject> objects) {
 
 TEST(WmiQueryWithoutConnection, AnswersEmptyAndTouchesNothing) {
   FakeWmi wmi;
+  WmiConnection connection;
   wmi.Answer(kQuery, Objects({Named(L"A")}));
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Name"), L"");
-  EXPECT_TRUE(QueryNameList(kQuery).empty());
-  EXPECT_TRUE(QueryRows(kQuery, {L"Name"}).empty());
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Name"), L"");
+  EXPECT_TRUE(QueryNameList(connection, kQuery).empty());
+  EXPECT_TRUE(QueryRows(connection, kQuery, {L"Name"}).empty());
   EXPECT_TRUE(wmi.calls.empty());
 
   // Closed again after an open: the same.
-  ASSERT_TRUE(OpenWmiConnection());
-  CloseWmiConnection();
+  ASSERT_TRUE(connection.Open());
+  connection.Close();
   wmi.calls.clear();
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Name"), L"");
-  EXPECT_TRUE(QueryNameList(kQuery).empty());
-  EXPECT_TRUE(QueryRows(kQuery, {L"Name"}).empty());
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Name"), L"");
+  EXPECT_TRUE(QueryNameList(connection, kQuery).empty());
+  EXPECT_TRUE(QueryRows(connection, kQuery, {L"Name"}).empty());
   EXPECT_TRUE(wmi.calls.empty());
   EXPECT_TRUE(::vantrel::testing::PlatformLog().empty());
 }
@@ -56,23 +57,24 @@ TEST(WmiQueryWithoutConnection, AnswersEmptyAndTouchesNothing) {
 class WmiQuery : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(OpenWmiConnection());
+    ASSERT_TRUE(connection.Open());
     wmi_.calls.clear();
   }
   void TearDown() override {
     EXPECT_EQ(wmi_.OutstandingReferences(), 2) << "only the connection's locator and services may stay held";
-    CloseWmiConnection();
+    connection.Close();
     EXPECT_EQ(wmi_.OutstandingReferences(), 0);
     EXPECT_EQ(wmi_.ExcessReleases(), 0);
   }
 
   FakeWmi wmi_;
+  WmiConnection connection;
 };
 
 TEST_F(WmiQuery, ExecQueryGetsWqlFlags0x30NoContextAndIsLogged) {
-  QuerySingleValue(L"SELECT Caption FROM Win32_OperatingSystem", L"Caption");
-  QueryNameList(L"SELECT Name FROM Win32_SoundDevice");
-  QueryRows(L"SELECT Model FROM Win32_DiskDrive", {L"Model"});
+  QuerySingleValue(connection, L"SELECT Caption FROM Win32_OperatingSystem", L"Caption");
+  QueryNameList(connection, L"SELECT Name FROM Win32_SoundDevice");
+  QueryRows(connection, L"SELECT Model FROM Win32_DiskDrive", {L"Model"});
 
   ASSERT_EQ(wmi_.execQueryCalls.size(), 3u);
   for (const auto& call : wmi_.execQueryCalls) {
@@ -90,7 +92,7 @@ TEST_F(WmiQuery, ExecQueryGetsWqlFlags0x30NoContextAndIsLogged) {
 
 TEST_F(WmiQuery, NextAndGetGetTheirExactArguments) {
   wmi_.Answer(kQuery, Objects({Named(L"A"), Named(L"B")}));
-  QueryRows(kQuery, {L"Name", L"Other"});
+  QueryRows(connection, kQuery, {L"Name", L"Other"});
 
   ASSERT_EQ(wmi_.nextCalls.size(), 3u);
   for (const auto& call : wmi_.nextCalls) {
@@ -107,17 +109,17 @@ TEST_F(WmiQuery, NextAndGetGetTheirExactArguments) {
 }
 
 TEST_F(WmiQuery, NoMatchingObjectGivesEmptyAnswersOfEveryShape) {
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Name"), L"");
-  EXPECT_TRUE(QueryNameList(kQuery).empty());
-  EXPECT_TRUE(QueryRows(kQuery, {L"Name"}).empty());
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Name"), L"");
+  EXPECT_TRUE(QueryNameList(connection, kQuery).empty());
+  EXPECT_TRUE(QueryRows(connection, kQuery, {L"Name"}).empty());
   EXPECT_EQ(wmi_.nextCalls.size(), 3u);
   EXPECT_TRUE(wmi_.getCalls.empty());
 }
 
 TEST_F(WmiQuery, SingleValueReadsTheFirstObjectOnlyAndFetchesNoMore) {
   wmi_.Answer(kQuery, Objects({Named(L"Intel first"), Named(L"Intel second")}));
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Name"), L"Intel first");
-  EXPECT_EQ(wmi_.calls, (Calls{L"ExecQuery", L"Next", L"Get", L"Release object", L"Release enumerator"}));
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Name"), L"Intel first");
+  EXPECT_EQ(wmi_.calls, (Calls{L"ExecQuery", L"Release services", L"Next", L"Get", L"Release object", L"Release enumerator"}));
   EXPECT_EQ(wmi_.ObjectsDelivered(), 1);
 }
 
@@ -130,14 +132,14 @@ TEST_F(WmiQuery, SingleValueIsEmptyWhereTheValueIsMissingOrUnreadable) {
   wmi_.Answer(L"first lacks it", Objects({{{L"Other", FakeValue::Text(L"x")}}, Named(L"second")}));
   for (const wchar_t* query : {L"missing", L"failing", L"null", L"null bstr", L"first lacks it"}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(query)));
-    EXPECT_EQ(QuerySingleValue(query, L"Name"), L"");
+    EXPECT_EQ(QuerySingleValue(connection, query, L"Name"), L"");
   }
 }
 
 TEST_F(WmiQuery, SingleValueConvertsNonStringValues) {
   wmi_.Answer(kQuery, Objects({{{L"Speed", FakeValue::Int(3200)}, {L"Delta", FakeValue::Int(-5)}}}));
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Speed"), L"3200");
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Delta"), L"-5");
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Speed"), L"3200");
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Delta"), L"-5");
 }
 
 TEST_F(WmiQuery, SingleValueStopsWhereTheEnumerationGivesNothing) {
@@ -148,8 +150,8 @@ TEST_F(WmiQuery, SingleValueStopsWhereTheEnumerationGivesNothing) {
   nullObject.nullObjectAt = 0;
   wmi_.Answer(L"null object", nullObject);
 
-  EXPECT_EQ(QuerySingleValue(L"failing", L"Name"), L"");
-  EXPECT_EQ(QuerySingleValue(L"null object", L"Name"), L"");
+  EXPECT_EQ(QuerySingleValue(connection, L"failing", L"Name"), L"");
+  EXPECT_EQ(QuerySingleValue(connection, L"null object", L"Name"), L"");
   EXPECT_TRUE(wmi_.getCalls.empty());
 }
 
@@ -163,9 +165,9 @@ TEST_F(WmiQuery, ExecQueryFailureOrNoEnumeratorGivesEmptyAnswersWithoutNext) {
 
   for (const wchar_t* query : {L"failing", L"no enumerator"}) {
     SCOPED_TRACE(::testing::PrintToString(std::wstring(query)));
-    EXPECT_EQ(QuerySingleValue(query, L"Name"), L"");
-    EXPECT_TRUE(QueryNameList(query).empty());
-    EXPECT_TRUE(QueryRows(query, {L"Name"}).empty());
+    EXPECT_EQ(QuerySingleValue(connection, query, L"Name"), L"");
+    EXPECT_TRUE(QueryNameList(connection, query).empty());
+    EXPECT_TRUE(QueryRows(connection, query, {L"Name"}).empty());
   }
   EXPECT_EQ(wmi_.execQueryCalls.size(), 6u);
   EXPECT_TRUE(wmi_.nextCalls.empty());
@@ -175,13 +177,13 @@ TEST_F(WmiQuery, ASuccessCodeOtherThanSOkFromExecQueryStillCounts) {
   FakeQueryAnswer answer = Objects({Named(L"A")});
   answer.execQueryResult = WBEM_S_FALSE;
   wmi_.Answer(kQuery, answer);
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Name"), L"A");
-  EXPECT_EQ(QueryNameList(kQuery), (Names{L"A"}));
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Name"), L"A");
+  EXPECT_EQ(QueryNameList(connection, kQuery), (Names{L"A"}));
 }
 
 TEST_F(WmiQuery, NameListKeepsNonEmptyNamesInDeliveryOrderWithRepeats) {
   wmi_.Answer(kQuery, Objects({Named(L"A"), Named(L""), {{L"Name", FakeValue::Null()}}, Named(L"A")}));
-  EXPECT_EQ(QueryNameList(kQuery), (Names{L"A", L"A"}));
+  EXPECT_EQ(QueryNameList(connection, kQuery), (Names{L"A", L"A"}));
 }
 
 TEST_F(WmiQuery, NameListSkipsObjectsWhoseNameCannotBeRead) {
@@ -194,33 +196,33 @@ TEST_F(WmiQuery, NameListSkipsObjectsWhoseNameCannotBeRead) {
                                {{L"Name", FakeValue::Int(7)}},
                                Named(L"Alpha")}));
   // Not sorted: delivery order; a string ends at its first NUL; numbers become digits.
-  EXPECT_EQ(QueryNameList(kQuery), (Names{L"Zeta", L"Re", L"7", L"Alpha"}));
+  EXPECT_EQ(QueryNameList(connection, kQuery), (Names{L"Zeta", L"Re", L"7", L"Alpha"}));
 }
 
 TEST_F(WmiQuery, NameListReleasesEachObjectBeforeFetchingTheNext) {
   wmi_.Answer(kQuery, Objects({Named(L"A"), Named(L"B")}));
-  QueryNameList(kQuery);
-  EXPECT_EQ(wmi_.calls, (Calls{L"ExecQuery", L"Next", L"Get", L"Release object", L"Next", L"Get",
-                               L"Release object", L"Next", L"Release enumerator"}));
+  QueryNameList(connection, kQuery);
+  EXPECT_EQ(wmi_.calls, (Calls{L"ExecQuery", L"Release services", L"Next", L"Get", L"Release object", L"Next",
+                               L"Get", L"Release object", L"Next", L"Release enumerator"}));
 }
 
 TEST_F(WmiQuery, NameListKeepsWhatCameBeforeAFailingNext) {
   FakeQueryAnswer answer = Objects({Named(L"A"), Named(L"B"), Named(L"C")});
   answer.failNextAt = 2;
   wmi_.Answer(kQuery, answer);
-  EXPECT_EQ(QueryNameList(kQuery), (Names{L"A", L"B"}));
+  EXPECT_EQ(QueryNameList(connection, kQuery), (Names{L"A", L"B"}));
   EXPECT_EQ(wmi_.nextCalls.size(), 3u);
 
   answer.failNextAt = 0;
   wmi_.Answer(kQuery, answer);
-  EXPECT_TRUE(QueryNameList(kQuery).empty());
+  EXPECT_TRUE(QueryNameList(connection, kQuery).empty());
 }
 
 TEST_F(WmiQuery, NameListEndsAtANextThatReportsAnObjectButGivesNone) {
   FakeQueryAnswer answer = Objects({Named(L"A"), Named(L"B"), Named(L"C")});
   answer.nullObjectAt = 1;
   wmi_.Answer(kQuery, answer);
-  EXPECT_EQ(QueryNameList(kQuery), (Names{L"A"}));
+  EXPECT_EQ(QueryNameList(connection, kQuery), (Names{L"A"}));
   EXPECT_EQ(wmi_.nextCalls.size(), 2u);
 }
 
@@ -229,7 +231,7 @@ TEST_F(WmiQuery, RowsHoldEveryRequestedNameEvenWhereGetFails) {
                                 {L"Size", FakeValue::Failure(WBEM_E_FAILED)},
                                 {L"Index", FakeValue::Int(0)}},
                                {{L"Model", FakeValue::Text(L"Other")}}}));
-  const std::vector<PropertyRow> rows = QueryRows(kQuery, {L"Model", L"Size", L"Index"});
+  const std::vector<PropertyRow> rows = QueryRows(connection, kQuery, {L"Model", L"Size", L"Index"});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0], (PropertyRow{{L"Model", L"Disk"}, {L"Size", L""}, {L"Index", L"0"}}));
   // Names the object does not know at all still get their key.
@@ -238,7 +240,7 @@ TEST_F(WmiQuery, RowsHoldEveryRequestedNameEvenWhereGetFails) {
 
 TEST_F(WmiQuery, RowsForAnEmptyNameListAreOneEmptyRowPerObject) {
   wmi_.Answer(kQuery, Objects({Named(L"A"), Named(L"B")}));
-  const std::vector<PropertyRow> rows = QueryRows(kQuery, {});
+  const std::vector<PropertyRow> rows = QueryRows(connection, kQuery, {});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_TRUE(rows[0].empty());
   EXPECT_TRUE(rows[1].empty());
@@ -247,7 +249,7 @@ TEST_F(WmiQuery, RowsForAnEmptyNameListAreOneEmptyRowPerObject) {
 
 TEST_F(WmiQuery, RowsGiveARepeatedNameOneKeyButReadItEachTime) {
   wmi_.Answer(kQuery, Objects({{{L"A", FakeValue::Text(L"a")}, {L"B", FakeValue::Text(L"b")}}}));
-  const std::vector<PropertyRow> rows = QueryRows(kQuery, {L"A", L"B", L"A"});
+  const std::vector<PropertyRow> rows = QueryRows(connection, kQuery, {L"A", L"B", L"A"});
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0], (PropertyRow{{L"A", L"a"}, {L"B", L"b"}}));
   ASSERT_EQ(wmi_.getCalls.size(), 3u);
@@ -259,7 +261,7 @@ TEST_F(WmiQuery, RowsKeepWhatCameBeforeTheEnumerationFailed) {
   answer.failNextAt = 2;
   answer.nextFailure = RPC_E_DISCONNECTED;
   wmi_.Answer(kQuery, answer);
-  const std::vector<PropertyRow> rows = QueryRows(kQuery, {L"Name"});
+  const std::vector<PropertyRow> rows = QueryRows(connection, kQuery, {L"Name"});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].at(L"Name"), L"A");
   EXPECT_EQ(rows[1].at(L"Name"), L"B");
@@ -269,7 +271,7 @@ TEST_F(WmiQuery, RowsEndAtANextThatReportsAnObjectButGivesNone) {
   FakeQueryAnswer answer = Objects({Named(L"A"), Named(L"B")});
   answer.nullObjectAt = 0;
   wmi_.Answer(kQuery, answer);
-  EXPECT_TRUE(QueryRows(kQuery, {L"Name"}).empty());
+  EXPECT_TRUE(QueryRows(connection, kQuery, {L"Name"}).empty());
   EXPECT_EQ(wmi_.nextCalls.size(), 1u);
 }
 
@@ -294,15 +296,15 @@ TEST_F(WmiQuery, SlowStatementsGetEveryObjectAndOnlySilenceOrFailureIsNoted) {
   invalid.execQueryResult = WBEM_E_INVALID_CLASS;
   wmi_.Answer(L"invalid", invalid);
 
-  EXPECT_EQ(QueryNameList(L"cold"), Names{L"A"});
-  EXPECT_EQ(QueryNameList(L"slow"), Names{L"A"});
-  EXPECT_EQ(QueryNameList(kQuery), (Names{L"A", L"B"}));
-  EXPECT_EQ(QueryNameList(L"fails"), (Names{L"A", L"B"}));
-  EXPECT_EQ(QuerySingleValue(L"invalid", L"Name"), L"");
+  EXPECT_EQ(QueryNameList(connection, L"cold"), Names{L"A"});
+  EXPECT_EQ(QueryNameList(connection, L"slow"), Names{L"A"});
+  EXPECT_EQ(QueryNameList(connection, kQuery), (Names{L"A", L"B"}));
+  EXPECT_EQ(QueryNameList(connection, L"fails"), (Names{L"A", L"B"}));
+  EXPECT_EQ(QuerySingleValue(connection, L"invalid", L"Name"), L"");
   EXPECT_EQ(wmi_.now, 50000u + 25000u + 30000u);
   for (const auto& call : wmi_.nextCalls) EXPECT_EQ(call.timeout, 5000);
   std::vector<std::pair<std::wstring, HRESULT>> troubles;
-  for (const WmiTrouble& trouble : WmiTroubles()) troubles.emplace_back(trouble.statement, trouble.code);
+  for (const WmiTrouble& trouble : connection.Troubles()) troubles.emplace_back(trouble.statement, trouble.code);
   EXPECT_EQ(troubles, (std::vector<std::pair<std::wstring, HRESULT>>{
                           {kQuery, WBEM_S_TIMEDOUT}, {L"fails", WBEM_E_TRANSPORT_FAILURE}, {L"invalid", WBEM_E_INVALID_CLASS}}));
 }
@@ -311,9 +313,9 @@ TEST_F(WmiQuery, ObjectValuesAreClearedAfterEveryRead) {
   // Each Get of this value hands out a reference; TearDown finds it given back.
   const FakeObject holder = {{L"Name", FakeValue::CountedObject()}, {L"Ref", FakeValue::CountedObject()}};
   wmi_.Answer(kQuery, Objects({holder, holder}));
-  EXPECT_EQ(QuerySingleValue(kQuery, L"Ref"), L"");
-  EXPECT_TRUE(QueryNameList(kQuery).empty());
-  const std::vector<PropertyRow> rows = QueryRows(kQuery, {L"Name", L"Ref"});
+  EXPECT_EQ(QuerySingleValue(connection, kQuery, L"Ref"), L"");
+  EXPECT_TRUE(QueryNameList(connection, kQuery).empty());
+  const std::vector<PropertyRow> rows = QueryRows(connection, kQuery, {L"Name", L"Ref"});
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[1], (PropertyRow{{L"Name", L""}, {L"Ref", L""}}));
   EXPECT_EQ(wmi_.getCalls.size(), 7u);

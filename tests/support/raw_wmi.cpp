@@ -8,13 +8,13 @@
 
 namespace vantrel::testing {
 
-std::vector<std::wstring> RawStrings(const std::wstring& statement, const wchar_t* property) {
+std::vector<std::wstring> RawStrings(const WmiConnection& wmi, const std::wstring& statement, const wchar_t* property) {
   std::vector<std::wstring> values;
   Bstr language(L"WQL");
   Bstr query(statement.c_str());
   ComPtr<IEnumWbemClassObject> results;
   const LONG flags = WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY;
-  IWbemServices* services = WmiServices();
+  IWbemServices* services = wmi.Services();
   if (services == nullptr || FAILED(services->ExecQuery(language.Get(), query.Get(), flags, nullptr, results.Put())))
     return {L"<ExecQuery failed>"};
   for (;;) {
@@ -32,9 +32,9 @@ std::vector<std::wstring> RawStrings(const std::wstring& statement, const wchar_
   return values;
 }
 
-std::vector<std::wstring> RawNames(const std::wstring& statement) {
+std::vector<std::wstring> RawNames(const WmiConnection& wmi, const std::wstring& statement) {
   std::vector<std::wstring> names;
-  for (const std::wstring& name : RawStrings(statement, L"Name"))
+  for (const std::wstring& name : RawStrings(wmi, statement, L"Name"))
     if (!name.empty() && name.find(L"<type ") != 0) names.push_back(name);
   return names;
 }
