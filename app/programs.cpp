@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdio>
-#include <iostream>
 #include <string>
 
 #include "app/program_start.h"
@@ -17,11 +16,11 @@ namespace {
 int WriteReport(const PassFunction& pass) {
   _setmode(_fileno(stdout), _O_BINARY);  // the report's own CR LF, without a second CR
   // Standard output carries the report alone: the diagnostics, "WMI Init Failed" included, go to
-  // standard error, also from a pass still running when the report is written.
+  // standard error.
   SetEchoStream(stderr);
-  std::cout.rdbuf(std::cerr.rdbuf());
 
   BackgroundPass background(pass);
+  background.Start();
   while (!background.Take(INFINITE)) {
   }
   std::array<MemoryCategoryList, kCategoryCount> lists;

@@ -16,7 +16,7 @@ ULONGLONG Now() { return ComApi().getTickCount64(); }
 
 // One thing the pass handed over, stamped with the time it was handed over.
 struct Message {
-  enum Kind { kAsking, kFinished, kEnded } kind;
+  enum Kind { kAsking, kRead, kFinished, kEnded } kind;
   ULONGLONG at;
   Category category;
   std::wstring statement;
@@ -32,6 +32,8 @@ struct BackgroundPass::Channel {
   std::mutex lock;
   std::vector<Message> messages;
   UniqueHandle arrival{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  HWND notified = nullptr;
+  UINT notice = 0;
 
   // Stamped under the lock, so that a waiter that read the clock before taking the messages finds
   // every message stamped before that.
@@ -40,6 +42,8 @@ struct BackgroundPass::Channel {
       const std::lock_guard<std::mutex> held(lock);
       message.at = Now();
       messages.push_back(std::move(message));
+      // Under the lock, so that a window that stopped listening is never posted to afterwards.
+      if (notified != nullptr) PostMessageW(notified, notice, 0, 0);
     }
     if (arrival) SetEvent(arrival.get());
   }
@@ -52,6 +56,9 @@ class PostingObserver final : public PassObserver {
   explicit PostingObserver(BackgroundPass::Channel& channel) : channel_(channel) {}
   void Asking(Category category, const std::wstring& statement) override {
     channel_.Post(Message{Message::kAsking, 0, category, statement, {}, PassResult::kIncomplete, nullptr});
+  }
+  void Read(Category category, const CategoryOutcome& soFar) override {
+    channel_.Post(Message{Message::kRead, 0, category, {}, soFar, PassResult::kIncomplete, nullptr});
   }
   void Finished(Category category, CategoryOutcome outcome) override {
     channel_.Post(Message{Message::kFinished, 0, category, {}, std::move(outcome), PassResult::kIncomplete, nullptr});
@@ -87,14 +94,26 @@ void RunPass(const std::shared_ptr<BackgroundPass::Channel>& channel, const Pass
 
 }  // namespace
 
-BackgroundPass::BackgroundPass(PassFunction pass)
-    : channel_(std::make_shared<Channel>()), startedAt_(Now()), deadline_(startedAt_ + kPassLimit) {
-  std::thread(RunPass, channel_, std::move(pass)).detach();
+BackgroundPass::BackgroundPass(PassFunction pass) : pass_(std::move(pass)), channel_(std::make_shared<Channel>()) {}
+
+BackgroundPass::~BackgroundPass() { NotifyWindow(nullptr, 0); }
+
+void BackgroundPass::Start() {
+  if (started_) return;
+  started_ = true;
+  startedAt_ = Now();
+  deadline_ = startedAt_ + kPassLimit;
+  std::thread(RunPass, channel_, std::move(pass_)).detach();
 }
 
-BackgroundPass::~BackgroundPass() = default;
+void BackgroundPass::NotifyWindow(HWND window, UINT message) {
+  const std::lock_guard<std::mutex> held(channel_->lock);
+  channel_->notified = window;
+  channel_->notice = message;
+}
 
 bool BackgroundPass::Take(DWORD wait) {
+  Start();
   if (over_) return true;
   ULONGLONG now = Now();
   if (wait > 0 && now < deadline_ && channel_->arrival) {
@@ -115,8 +134,12 @@ bool BackgroundPass::Take(DWORD wait) {
         current_ = message.category;
         asking_ = std::move(message.statement);
         break;
+      case Message::kRead:
+        readSoFar_[message.category] = std::move(message.outcome);
+        break;
       case Message::kFinished:
         outcomes_[message.category] = std::move(message.outcome);
+        readSoFar_[message.category].reset();
         asking_.clear();
         break;
       case Message::kEnded:
@@ -127,13 +150,28 @@ bool BackgroundPass::Take(DWORD wait) {
     }
   }
   over_ = ended_ || late;
-  if (over_ && !ended_ && !asking_.empty()) EchoToStdout(L"WMI Timeout: %s\n", {ClassOf(asking_)});
+  if (over_) Conclude();
   return over_;
+}
+
+// Once, when the wait is over: every category gets an outcome, and what came is said.
+void BackgroundPass::Conclude() {
+  const CutShort why = gaveUp_ ? CutShort::kSkipped : CutShort::kNotAnswered;
+  for (std::size_t i = 0; i < kCategoryCount; ++i) {
+    if (outcomes_[i]) continue;
+    outcomes_[i] = CutShortOutcome(static_cast<Category>(i), readSoFar_[i].value_or(CategoryOutcome()), why);
+  }
+  SayDiagnostics(outcomes_);
+  if (!ended_ && !asking_.empty()) {
+    EchoToStdout(gaveUp_ ? L"WMI Skipped: %s\n" : L"WMI Timeout: %s\n", {ClassOf(asking_)});
+  }
 }
 
 void BackgroundPass::GiveUp() {
   const ULONGLONG now = Now();
-  if (now < deadline_) deadline_ = now;
+  if (over_ || now >= deadline_) return;
+  deadline_ = now;
+  gaveUp_ = true;
 }
 
 std::size_t BackgroundPass::FinishedCount() const {

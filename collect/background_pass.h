@@ -22,16 +22,24 @@ constexpr ULONGLONG kPassLimit = 90000;
 
 class BackgroundPass {
  public:
-  // Starts the pass at once, on the clock that WMI's waits are measured on.
   explicit BackgroundPass(PassFunction pass);
   BackgroundPass(const BackgroundPass&) = delete;
   BackgroundPass& operator=(const BackgroundPass&) = delete;
   ~BackgroundPass();
 
+  // Starts the pass on a thread of its own, on the clock that WMI's waits are measured on; the
+  // limit counts from here. Once only: later calls do nothing.
+  void Start();
+  // From now on each hand-over also posts `message` to `window` (null: none), for a window that
+  // wants to look at once rather than at its next timer.
+  void NotifyWindow(HWND window, UINT message);
+
   // Takes what the pass handed over by now, first waiting up to `wait` ms for something to come.
   // True once it is over: the pass ended, was given up, or reached its limit. What the pass
-  // hands over after that is not taken; "WMI Timeout: <class>" is echoed for a statement still
-  // unanswered then. An exception that stopped the pass is raised here.
+  // hands over after that is not taken. Once over, a category the pass did not finish shows what
+  // it had read and why it stops there, and the diagnostics of what was taken are said, in
+  // category order, followed by "WMI Timeout: <class>" (the limit) or "WMI Skipped: <class>"
+  // (given up) for a statement still unanswered. An exception that stopped the pass is raised here.
   bool Take(DWORD wait);
   // Stops waiting: what came by now is all that will be taken.
   void GiveUp();
@@ -51,12 +59,18 @@ class BackgroundPass {
   struct Channel;
 
  private:
+  void Conclude();
+
+  PassFunction pass_;
   std::shared_ptr<Channel> channel_;
-  ULONGLONG startedAt_;
-  ULONGLONG deadline_;
+  ULONGLONG startedAt_ = 0;
+  ULONGLONG deadline_ = 0;
   CategoryOutcomes outcomes_;
+  CategoryOutcomes readSoFar_;  // of the categories not finished yet
   Category current_ = kVga;
   std::wstring asking_;
+  bool started_ = false;
+  bool gaveUp_ = false;
   bool ended_ = false;
   bool over_ = false;
   PassResult result_ = PassResult::kIncomplete;

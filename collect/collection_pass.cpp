@@ -1,7 +1,7 @@
 #include "collect/collection_pass.h"
 
 #include <cstdio>
-#include <iostream>
+#include <utility>
 #include <vector>
 
 #include "collect/byte_count.h"
@@ -19,6 +19,8 @@ const wchar_t kNothingFound[] = L"없음";
 // What a category says when WMI did not answer one of its statements in time (a failure gets its
 // code instead): that the lines are not all there, never that the hardware is missing.
 const wchar_t kNotAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
+// What a category says when the user chose to see the window before it was read.
+const wchar_t kSkipped[] = L"확인 못 함 (기다리지 않고 봄)";
 // What stands before a notice in the report, where no label is beside it.
 const wchar_t* const kReportNames[kCategoryCount] = {L"OS",   L"CPU",  L"RAM",   L"Main Board",
                                                      L"VGA",  L"Disk", L"Sound", L"ODD"};
@@ -43,34 +45,37 @@ void AddNotice(CategoryOutcome& outcome, Category category, const std::wstring& 
 // Builds one category at a time and hands each to the observer as it is finished.
 class PassWriter {
  public:
-  explicit PassWriter(PassObserver& observer) : observer_(observer) {}
+  PassWriter(PassObserver& observer, WmiConnection& wmi) : observer_(observer), wmi_(wmi) {}
 
   void Begin(Category category) {
     category_ = category;
     outcome_ = CategoryOutcome();
-    troublesBefore_ = WmiTroubles().size();
+    troublesBefore_ = wmi_.Troubles().size();
   }
 
   std::wstring SingleValue(const wchar_t* statement, const wchar_t* property) {
     observer_.Asking(category_, statement);
-    return QuerySingleValue(statement, property);
+    return QuerySingleValue(wmi_, statement, property);
   }
-  std::vector<PropertyRow> Rows(const wchar_t* statement, const std::vector<std::wstring>& names) {
+  template <class Take>
+  void EachRow(const wchar_t* statement, const std::vector<std::wstring>& names, Take take) {
     observer_.Asking(category_, statement);
-    return QueryRows(statement, names);
+    ForEachRow(wmi_, statement, names, take);
   }
-  std::vector<std::wstring> Names(const wchar_t* statement) {
+  template <class Take>
+  void EachName(const wchar_t* statement, Take take) {
     observer_.Asking(category_, statement);
-    return QueryNameList(statement);
+    ForEachName(wmi_, statement, take);
   }
-  std::vector<AdapterInfo> Adapters() {
+  AdapterList Adapters() {
     observer_.Asking(category_, std::wstring());
-    return EnumerateAdapters().adapters;
+    return EnumerateAdapters();
   }
 
   void Add(const std::wstring& line) {
     outcome_.lines.push_back(line);
     outcome_.report.append(line).append(L"\r\n");
+    observer_.Read(category_, outcome_);
   }
 
   // "없음" in the list; the report gets reportLine (with CR LF) unless it is empty.
@@ -81,21 +86,25 @@ class PassWriter {
 
   void AddNotice(const std::wstring& notice) { vantrel::AddNotice(outcome_, category_, notice); }
 
+  void Echo(std::wstring_view format, std::initializer_list<std::wstring_view> arguments = {}) {
+    outcome_.diagnostics.append(FormatLine(format, arguments));
+  }
+
   std::size_t Count() const { return outcome_.lines.size(); }
 
   // True while every statement of the category so far ended well.
-  bool Answered() const { return WmiTroubles().size() == troublesBefore_; }
+  bool Answered() const { return wmi_.Troubles().size() == troublesBefore_; }
 
   // Ends the category. A diagnostic line for each of its statements that did not end well, and
   // after whatever lines did come, one notice for the first of them. Then hands it over.
   void Finish() {
-    const std::vector<WmiTrouble>& troubles = WmiTroubles();
+    const std::vector<WmiTrouble>& troubles = wmi_.Troubles();
     for (std::size_t i = troublesBefore_; i < troubles.size(); ++i) {
       const std::wstring className = ClassOf(troubles[i].statement);
       if (troubles[i].code == WBEM_S_TIMEDOUT) {
-        EchoToStdout(L"WMI Timeout: %s\n", {className});
+        Echo(L"WMI Timeout: %s\n", {className});
       } else {
-        EchoToStdout(L"WMI Error: %s %s\n", {className, HexCode(troubles[i].code)});
+        Echo(L"WMI Error: %s %s\n", {className, HexCode(troubles[i].code)});
       }
     }
     if (!Answered()) AddNotice(NoticeFor(troubles[troublesBefore_].code));
@@ -104,6 +113,7 @@ class PassWriter {
 
  private:
   PassObserver& observer_;
+  WmiConnection& wmi_;
   Category category_ = kOs;
   CategoryOutcome outcome_;
   std::size_t troublesBefore_ = 0;  // noted on the connection before the category began
@@ -138,18 +148,16 @@ void CollectRam(PassWriter& out) {
   out.Begin(kRam);
   const std::wstring total = FormatGB(ReadByteCount(
       out.SingleValue(L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", L"TotalPhysicalMemory")));
-  const bool totalAnswered = out.Answered();
-  const std::vector<PropertyRow> modules = out.Rows(
+  if (out.Answered()) out.Add(FormatLine(L"총 RAM: %s", {total}));
+  out.EachRow(
       L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory",
-      {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"});
-
-  if (totalAnswered) out.Add(FormatLine(L"총 RAM: %s", {total}));
-  for (const PropertyRow& module : modules) {
-    const std::wstring capacity = FormatGB(ReadByteCount(module.at(L"Capacity")));
-    out.Add(FormatLine(L"%s / %s : %s / %s MHz / %s / %s",
-                             {module.at(L"DeviceLocator"), module.at(L"BankLabel"), capacity,
-                              module.at(L"Speed"), module.at(L"Manufacturer"), module.at(L"PartNumber")}));
-  }
+      {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"},
+      [&](const PropertyRow& module) {
+        const std::wstring capacity = FormatGB(ReadByteCount(module.at(L"Capacity")));
+        out.Add(FormatLine(L"%s / %s : %s / %s MHz / %s / %s",
+                           {module.at(L"DeviceLocator"), module.at(L"BankLabel"), capacity, module.at(L"Speed"),
+                            module.at(L"Manufacturer"), module.at(L"PartNumber")}));
+      });
   out.Finish();
 }
 
@@ -161,51 +169,56 @@ void CollectMainBoard(PassWriter& out) {
   out.Finish();
 }
 
-void CollectVga(PassWriter& out) {
+// False when the adapters could not all be read.
+bool CollectVga(PassWriter& out) {
   out.Begin(kVga);
-  for (const AdapterInfo& adapter : out.Adapters()) {
+  const AdapterList found = out.Adapters();
+  for (const AdapterInfo& adapter : found.adapters) {
     out.Add(FormatLine(L"%s ( %s )", {adapter.Description, FormatGB(adapter.DedicatedVideoMemory)}));
   }
-  if (out.Count() == 0) out.AddFallback(L"");
+  // "없음" only where the list was read to its end: a failure is said, after what did come.
+  if (FAILED(found.failure)) {
+    out.AddNotice(NoticeFor(found.failure));
+  } else if (out.Count() == 0) {
+    out.AddFallback(L"");
+  }
   out.Finish();
+  return SUCCEEDED(found.failure);
 }
 
 void CollectHdd(PassWriter& out) {
   out.Begin(kHdd);
-  const std::vector<PropertyRow> disks =
-      out.Rows(L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
-                {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"});
-  for (const PropertyRow& disk : disks) {
-    const std::wstring& model = disk.at(L"Model");
-    const std::wstring size = FormatDiskSize(ReadByteCount(disk.at(L"Size")));
-    const std::wstring line = FormatLine(L"Disk %s : %s (%s) / %s", {disk.at(L"Index"), model, size, disk.at(L"InterfaceType")});
-    EchoToStdout(L"Disk: %s\n", {model});
-    out.Add(line);
-  }
+  out.EachRow(L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
+              {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}, [&](const PropertyRow& disk) {
+                const std::wstring& model = disk.at(L"Model");
+                const std::wstring size = FormatDiskSize(ReadByteCount(disk.at(L"Size")));
+                out.Echo(L"Disk: %s\n", {model});
+                out.Add(FormatLine(L"Disk %s : %s (%s) / %s",
+                                   {disk.at(L"Index"), model, size, disk.at(L"InterfaceType")}));
+              });
   if (out.Count() == 0 && out.Answered()) out.AddFallback(L"Disk: 없음");
   out.Finish();
 }
 
 void CollectSound(PassWriter& out) {
   out.Begin(kSound);
-  for (const std::wstring& name : out.Names(L"SELECT Name FROM Win32_SoundDevice")) {
-    EchoToStdout(L"Sound: %s\n", {name});
+  out.EachName(L"SELECT Name FROM Win32_SoundDevice", [&](const std::wstring& name) {
+    out.Echo(L"Sound: %s\n", {name});
     out.Add(name);
-  }
+  });
   if (out.Count() == 0 && out.Answered()) out.AddFallback(L"Sound: 없음");
   out.Finish();
 }
 
 void CollectOdd(PassWriter& out) {
   out.Begin(kOdd);
-  const std::vector<std::wstring> drives = out.Names(L"SELECT Name FROM Win32_CDROMDrive");
-  if (drives.empty() && out.Answered()) {
-    EchoToStdout(L"ODD: 없음\n");
-    out.AddFallback(L"ODD: 없음");
-  }
-  for (const std::wstring& name : drives) {
-    EchoToStdout(L"ODD: %s\n", {name});
+  out.EachName(L"SELECT Name FROM Win32_CDROMDrive", [&](const std::wstring& name) {
+    out.Echo(L"ODD: %s\n", {name});
     out.Add(name);
+  });
+  if (out.Count() == 0 && out.Answered()) {
+    out.Echo(L"ODD: 없음\n");
+    out.AddFallback(L"ODD: 없음");
   }
   out.Finish();
 }
@@ -215,14 +228,16 @@ constexpr Category kWmiCategories[] = {kOs, kCpu, kRam, kMainBoard, kHdd, kSound
 }  // namespace
 
 PassResult RunCollectionPass(PassObserver& observer) {
-  PassWriter out(observer);
-  CollectVga(out);
-  if (!OpenWmiConnection()) {
-    std::cout << "WMI Init Failed\n";
-    std::cout.flush();
-    const std::wstring notice = NoticeFor(WmiOpenFailure());
+  WmiConnection wmi;
+  PassWriter out(observer, wmi);
+  const bool adaptersRead = CollectVga(out);
+  observer.Asking(kOs, kConnecting);
+  if (!wmi.Open()) {
+    const std::wstring notice = NoticeFor(wmi.OpenFailure());
     for (Category category : kWmiCategories) {
       out.Begin(category);
+      // The first category said leads the diagnostics.
+      if (category == kWmiCategories[0]) out.Echo(L"WMI Init Failed\n");
       out.AddNotice(notice);
       out.Finish();
     }
@@ -237,9 +252,9 @@ PassResult RunCollectionPass(PassObserver& observer) {
   CollectSound(out);
   CollectOdd(out);
   // The open began the list afresh.
-  const PassResult result = WmiTroubles().empty() ? PassResult::kComplete : PassResult::kIncomplete;
+  const PassResult result = wmi.Troubles().empty() && adaptersRead ? PassResult::kComplete : PassResult::kIncomplete;
   observer.Ended(result);
-  CloseWmiConnection();
+  wmi.Close();
   return result;
 }
 
@@ -250,10 +265,17 @@ std::wstring ClassOf(const std::wstring& statement) {
   return statement.substr(start, statement.find(L' ', start) - start);
 }
 
-CategoryOutcome NotAnsweredOutcome(Category category) {
-  CategoryOutcome outcome;
-  AddNotice(outcome, category, kNotAnswered);
-  return outcome;
+CategoryOutcome CutShortOutcome(Category category, CategoryOutcome soFar, CutShort why) {
+  AddNotice(soFar, category, why == CutShort::kSkipped ? kSkipped : kNotAnswered);
+  return soFar;
+}
+
+void SayDiagnostics(const CategoryOutcomes& outcomes) {
+  std::wstring text;
+  for (const std::optional<CategoryOutcome>& outcome : outcomes) {
+    if (outcome) text.append(outcome->diagnostics);
+  }
+  if (!text.empty()) WriteWideText(EchoStream(), text);
 }
 
 void ShowOutcomes(const CategoryOutcomes& outcomes, const CategoryLists& categories, std::wstring& specReport) {
@@ -261,7 +283,8 @@ void ShowOutcomes(const CategoryOutcomes& outcomes, const CategoryLists& categor
   specReport.clear();
   for (std::size_t i = 0; i < kCategoryCount; ++i) {
     const Category category = static_cast<Category>(i);
-    const CategoryOutcome outcome = outcomes[i] ? *outcomes[i] : NotAnsweredOutcome(category);
+    const CategoryOutcome outcome =
+        outcomes[i] ? *outcomes[i] : CutShortOutcome(category, CategoryOutcome(), CutShort::kNotAnswered);
     for (const std::wstring& line : outcome.lines) categories[i]->Append(line);
     specReport.append(outcome.report);
     categories[i]->SelectFirst();
@@ -272,6 +295,7 @@ PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& spec
   KeptOutcomes kept;
   const PassResult result = RunCollectionPass(kept);
   ShowOutcomes(kept.outcomes, categories, specReport);
+  SayDiagnostics(kept.outcomes);
   return result;
 }
 

@@ -24,11 +24,13 @@ enum class PassResult {
   kWmiUnavailable,  // the connection could not be opened
 };
 
-// One category's share of a pass: the lines its list shows, and its text in the report (its lines
-// each with CR LF; the "없음" fallbacks differ between the two).
+// One category's share of a pass: the lines its list shows, its text in the report (its lines
+// each with CR LF; the "없음" fallbacks differ between the two), and the diagnostic lines its
+// reading gave ("Disk: <model>\n", "WMI Error: ...\n"), for whoever takes the outcome to say once.
 struct CategoryOutcome {
   std::vector<std::wstring> lines;
   std::wstring report;
+  std::wstring diagnostics;
 };
 // What has come of each category; nothing for one the pass has not finished.
 using CategoryOutcomes = std::array<std::optional<CategoryOutcome>, kCategoryCount>;
@@ -37,8 +39,11 @@ using CategoryOutcomes = std::array<std::optional<CategoryOutcome>, kCategoryCou
 class PassObserver {
  public:
   virtual ~PassObserver() = default;
-  // Before each question: the WQL statement, or empty text for the adapter list.
+  // Before each question: the WQL statement, kConnecting for the WMI connection, or empty text for
+  // a question that is not WMI's.
   virtual void Asking(Category category, const std::wstring& statement) = 0;
+  // As each line comes: everything the category has so far, kept should the pass stop there.
+  virtual void Read(Category /*category*/, const CategoryOutcome& /*soFar*/) {}
   virtual void Finished(Category category, CategoryOutcome outcome) = 0;
   // Once every category is finished, before the connection is closed: a WMI service that is stuck
   // may hold the close.
@@ -54,23 +59,32 @@ class KeptOutcomes final : public PassObserver {
   CategoryOutcomes outcomes;
 };
 
+// What Asking names while the WMI connection is being opened.
+constexpr wchar_t kConnecting[] = L"connect";
+
 // The pass: the adapters first, since they never wait on WMI, then the WMI categories in their
-// order. Echoes the diagnostic lines. When the WMI connection cannot be opened, "WMI Init
-// Failed\n" goes to std::cout and each WMI category says so, with the failing step's code.
+// order, over a WMI connection of its own. It writes nothing anywhere: the diagnostic lines travel
+// in the outcomes. When the connection cannot be opened, "WMI Init Failed\n" leads the
+// diagnostics and each WMI category says so, with the failing step's code.
 PassResult RunCollectionPass(PassObserver& observer);
 
 // The class a statement of the pass reads: the word after FROM.
 std::wstring ClassOf(const std::wstring& statement);
 
-// What a category shows when the pass did not finish it in time.
-CategoryOutcome NotAnsweredOutcome(Category category);
+// Why a category was not finished: no answer in time, or the user chose not to wait.
+enum class CutShort { kNotAnswered, kSkipped };
+// What a category shows when the pass did not finish it: the lines that came, then the notice.
+CategoryOutcome CutShortOutcome(Category category, CategoryOutcome soFar, CutShort why);
+
+// Writes the diagnostics of what came, in category order, to the echo stream.
+void SayDiagnostics(const CategoryOutcomes& outcomes);
 
 // Fills each list and the report (lines each ended by CR LF, in category order) with what came; a
 // category that did not come says that it got no answer in time. The first line of each list ends
 // selected.
 void ShowOutcomes(const CategoryOutcomes& outcomes, const CategoryLists& categories, std::wstring& specReport);
 
-// Runs the pass here and shows what it gave.
+// Runs the pass here, shows what it gave and says its diagnostics.
 PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& specReport);
 
 // One list object per category, in category order, as the lists the pass fills.
