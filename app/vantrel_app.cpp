@@ -1,6 +1,5 @@
 #include "app/vantrel_app.h"
 
-#include <optional>
 #include <utility>
 
 #include "app/program_start.h"
@@ -24,17 +23,12 @@ bool CVantrelApp::InitInstance() {
     BringRunningCopyForward();
     return false;
   }
-  std::optional<ProgressWindow> progress(std::in_place,
-                                         LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   BackgroundPass pass(m_pass);
-  if (!progress->WaitFor(pass)) {
+  ProgressWindow progress(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
+  if (!progress.WaitFor(pass)) {
     SetExitCode(kExitIncomplete);
     return false;
   }
-  // While this process still has the foreground, it lets itself keep it for the spec window: once
-  // the progress window is gone, Windows would otherwise hand it to another program's window.
-  AllowSetForegroundWindow(GetCurrentProcessId());
-  progress.reset();
   CVantrelDlg dialog(pass.Outcomes());
   dialog.DoModal();
   SetExitCode(ExitCodeOf(pass.Result()));

@@ -62,6 +62,15 @@ INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return FALSE;
+    case WM_TIMER:
+      return OnTimer(wParam) ? TRUE : FALSE;
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+      OnSizeMoveLoop(message == WM_ENTERSIZEMOVE);
+      return FALSE;
+    case WM_WINDOWPOSCHANGING:
+      OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lParam));
+      return FALSE;  // the platform goes on with what the handler left
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -91,6 +100,7 @@ INT_PTR ModalDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == STN_CLICKED && lParam != 0) return OnClicked(LOWORD(wParam)) ? TRUE : FALSE;
       return FALSE;
     default:
+      if (message >= WM_APP && message <= 0xBFFF) return OnAppMessage(message) ? TRUE : FALSE;
       return FALSE;
   }
 }

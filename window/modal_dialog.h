@@ -37,8 +37,15 @@ class ModalDialog {
   virtual HCURSOR OnQueryDragIcon() { return nullptr; }
   // kind is one of CTLCOLOR_MSGBOX .. CTLCOLOR_STATIC; null leaves the platform's brush and colours.
   virtual HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
-  // STN_CLICKED from a static control with SS_NOTIFY.
+  // STN_CLICKED from a static control with SS_NOTIFY, or BN_CLICKED from a button (the same code).
   virtual bool OnClicked(int /*controlId*/) { return false; }
+  virtual bool OnTimer(UINT_PTR /*timer*/) { return false; }
+  // May change the position or the flags before the platform applies them.
+  virtual void OnWindowPosChanging(WINDOWPOS& /*position*/) {}
+  // Windows' own move or size loop began (true) or ended (false).
+  virtual void OnSizeMoveLoop(bool /*entered*/) {}
+  // A private message, WM_APP to 0xBFFF.
+  virtual bool OnAppMessage(UINT /*message*/) { return false; }
   virtual void OnOK() { EndDialog(window_, IDOK); }
   virtual void OnCancel() { EndDialog(window_, IDCANCEL); }
 

@@ -11,8 +11,11 @@ namespace {
 
 constexpr ULONGLONG kShowAfter = 500;
 constexpr ULONGLONG kSlowAfter = 10000;
-// The longest the thread goes without looking at its messages.
-constexpr DWORD kLongestWait = 100;
+// The longest the window goes without looking at the pass.
+constexpr UINT kLookEvery = 100;
+constexpr UINT_PTR kLookTimer = 1;
+// Posted by the pass at each hand-over (WM_USER values belong to the dialog class itself).
+constexpr UINT kPassMoved = WM_APP + 1;
 
 // The spec window's labels, in category order.
 const wchar_t* const kLabels[kCategoryCount] = {L"OS", L"CPU", L"RAM", L"Main Board", L"VGA", L"HDD", L"Sound", L"ODD"};
@@ -26,75 +29,101 @@ void SetTextIfChanged(HWND window, int id, const std::wstring& text) {
   if (text != shown) SetDlgItemTextW(window, id, text.c_str());
 }
 
-void ShowProgress(HWND window, const BackgroundPass& pass) {
-  const std::size_t finished = pass.FinishedCount();
+}  // namespace
+
+ProgressWindow::ProgressWindow(HICON icon) : ModalDialog(IDD_PROGRESS_DIALOG), icon_(icon) {}
+
+bool ProgressWindow::WaitFor(BackgroundPass& pass) {
+  pass_ = &pass;
+  mayShow_ = false;
+  // Windows' dialog loop posts WM_QUIT again when it ends on one, and then returns no IDOK.
+  return DoModal() == IDOK;
+}
+
+BOOL ProgressWindow::OnInitDialog() {
+  ModalDialog::OnInitDialog();
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+  pass_->NotifyWindow(Handle(), kPassMoved);
+  pass_->Start();
+  SetTimer(Handle(), kLookTimer, kLookEvery, nullptr);
+  LookAtPass();
+  return FALSE;  // no focus on the first control: it is a text
+}
+
+void ProgressWindow::OnDestroy() {
+  KillTimer(Handle(), kLookTimer);
+  pass_->NotifyWindow(nullptr, 0);
+  UnmarkProgramWindow(Handle());
+}
+
+bool ProgressWindow::OnTimer(UINT_PTR timer) {
+  if (timer != kLookTimer) return false;
+  LookAtPass();
+  return true;
+}
+
+bool ProgressWindow::OnAppMessage(UINT message) {
+  if (message != kPassMoved) return false;
+  LookAtPass();
+  return true;
+}
+
+// The dialog loop shows a hidden dialog as soon as it has nothing to do; this one stays hidden
+// until the pass has taken half a second.
+void ProgressWindow::OnWindowPosChanging(WINDOWPOS& position) {
+  if (!mayShow_) position.flags &= ~SWP_SHOWWINDOW;
+}
+
+bool ProgressWindow::OnClicked(int controlId) {
+  if (controlId != IDC_SHOW_NOW) return false;
+  pass_->GiveUp();
+  LookAtPass();
+  return true;
+}
+
+void ProgressWindow::LookAtPass() {
+  if (pass_->Take(0)) {
+    // A move, size or menu loop of Windows' own would hold the end until the user let go. Wine's
+    // move loop heeds only a key or a button, so it is also sent Esc; once the loop is gone, a key
+    // left for this window is dropped with it.
+    SendMessageW(Handle(), WM_CANCELMODE, 0, 0);
+    EndMenu();
+    if (inSizeMoveLoop_) PostMessageW(Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    // While this window still has the foreground, the process lets itself keep it for the window
+    // that follows: once this one is gone, Windows would hand it to another program's window.
+    AllowSetForegroundWindow(GetCurrentProcessId());
+    EndDialog(Handle(), IDOK);
+    return;
+  }
+  if (pass_->Elapsed() >= kShowAfter) ShowProgress();
+}
+
+void ProgressWindow::ShowProgress() {
+  HWND window = Handle();
+  const std::size_t finished = pass_->FinishedCount();
   const std::size_t step = finished < kCategoryCount ? finished + 1 : kCategoryCount;
   SetTextIfChanged(window, IDC_PROGRESS_CATEGORY,
                    FormatLine(L"지금 읽는 항목: %s (%s/%s)",
-                              {kLabels[pass.Current()], std::to_wstring(step), std::to_wstring(kCategoryCount)}));
+                              {kLabels[pass_->Current()], std::to_wstring(step), std::to_wstring(kCategoryCount)}));
   RECT frame{};
-  GetWindowRect(GetDlgItem(window, IDC_PROGRESS_FRAME), &frame);
+  GetWindowRect(Control(IDC_PROGRESS_FRAME), &frame);
   const int inside = frame.right - frame.left - 2;
-  SetWindowPos(GetDlgItem(window, IDC_PROGRESS_BAR), nullptr, 0, 0, inside * static_cast<int>(finished) / kCategoryCount,
+  SetWindowPos(Control(IDC_PROGRESS_BAR), nullptr, 0, 0, inside * static_cast<int>(finished) / kCategoryCount,
                frame.bottom - frame.top - 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  HWND showNow = GetDlgItem(window, IDC_SHOW_NOW);
-  if (pass.Elapsed() >= kSlowAfter && !IsWindowVisible(showNow)) {
+  HWND showNow = Control(IDC_SHOW_NOW);
+  if (pass_->Elapsed() >= kSlowAfter && !IsWindowVisible(showNow)) {
     SetTextIfChanged(window, IDC_PROGRESS_SLOW, kSlowText);
     ShowWindow(showNow, SW_SHOW);
+    SendMessageW(window, DM_SETDEFID, IDC_SHOW_NOW, 0);
+    SendMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(showNow), TRUE);
   }
-  if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);
-}
-
-}  // namespace
-
-ProgressWindow::ProgressWindow(HICON icon)
-    : window_(CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS_DIALOG), nullptr,
-                                 &ProgressWindow::Proc, reinterpret_cast<LPARAM>(&choices_))) {
-  if (window_ == nullptr) return;
-  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  MarkProgramWindow(window_);
-}
-
-ProgressWindow::~ProgressWindow() {
-  if (window_ == nullptr) return;
-  UnmarkProgramWindow(window_);
-  DestroyWindow(window_);
-}
-
-INT_PTR CALLBACK ProgressWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(window, DWLP_USER, lParam);
-    return FALSE;  // no focus on the first control: it is a text
+  if (!mayShow_) {
+    mayShow_ = true;
+    ShowWindow(window, SW_SHOW);
+    // Marked once seen, so that a second start brings forward a window the seller can see.
+    MarkProgramWindow(window);
   }
-  auto* choices = reinterpret_cast<Choices*>(GetWindowLongPtrW(window, DWLP_USER));
-  if (message != WM_COMMAND || choices == nullptr) return FALSE;
-  // The close box and Esc both arrive as IDCANCEL.
-  if (LOWORD(wParam) == IDCANCEL) choices->closed = true;
-  if (LOWORD(wParam) == IDC_SHOW_NOW) choices->showNow = true;
-  return TRUE;
-}
-
-bool ProgressWindow::WaitFor(BackgroundPass& pass) {
-  while (!pass.Take(0)) {
-    if (choices_.closed) return false;
-    if (choices_.showNow) {
-      pass.GiveUp();
-      continue;
-    }
-    if (window_ != nullptr && pass.Elapsed() >= kShowAfter) ShowProgress(window_, pass);
-    HANDLE arrival = pass.Arrival();
-    MsgWaitForMultipleObjects(arrival != nullptr ? 1 : 0, &arrival, FALSE, kLongestWait, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) return false;
-      if (window_ == nullptr || !IsDialogMessageW(window_, &message)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-      }
-    }
-  }
-  return true;
 }
 
 }  // namespace vantrel

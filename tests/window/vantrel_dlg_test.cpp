@@ -217,25 +217,38 @@ std::wstring ItemText(HWND window, int id) {
 }
 
 // Nothing shows before half a second; then the category read now, from ten seconds on the slow
-// text and the button, which shows what came at once. The close box ends the wait with false.
-TEST(ProgressWindowTest, ShowsFromHalfASecondAndStopsAtItsButtonOrCloseBox) {
+// text and the button, default and focused, also while Windows runs a move or menu loop of its
+// own. The button shows what came at once; the close box and WM_QUIT end the wait with false; the
+// limit ends a move or menu loop the seller left open.
+TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheLimit) {
+  enum End { kButton, kCloseBox, kQuit, kLimitInMoveLoop, kLimitInMenuLoop };
+  const wchar_t skipped[] = L"확인 못 함 (기다리지 않고 봄)", notAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
   testing::FakeWmi wmi;  // its clock is the pass's
-  for (const bool button : {true, false}) {
+  testing::CapturedOutput output;
+  for (const End end : {kButton, kCloseBox, kQuit, kLimitInMoveLoop, kLimitInMenuLoop}) {
+    SCOPED_TRACE(end);
     wmi.now = 0;
+    output.Clear();
     const UniqueHandle release = testing::NewEvent(), ended = testing::NewEvent();
     ProgressWindow progress(nullptr);
     BackgroundPass pass([release = release.get(), ended = ended.get()](PassObserver& observer) {
-      observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n"});
+      observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n", L""});
       observer.Asking(kCpu, L"SELECT Name FROM Win32_Processor");
       WaitForSingleObject(release, INFINITE);
       observer.Ended(PassResult::kComplete);
       SetEvent(ended);
       return PassResult::kComplete;
     });
-    int step = 0;
-    bool hiddenAtFirst = false, buttonEarly = true;
+    int step = 0, ticks = 0;
+    bool hiddenAtFirst = false, buttonEarly = true, buttonReady = false;
     std::wstring category, slow;
-    const int waited = testing::WhileStepping([&] { return progress.WaitFor(pass) ? 1 : 0; }, [&](HWND shown) {
+    const int waited = testing::WhileStepping([&] { return progress.WaitFor(pass) ? 1 : 0; }, [&](HWND) {
+      // Not any visible window of the thread: a menu's is one too.
+      HWND shown = IsWindowVisible(progress.Handle()) ? progress.Handle() : nullptr;
+      // The window looks at the pass every 100 ms: each step waits up to a second for what it checks.
+      const bool due = step == 0 || (shown != nullptr && (step == 1 || IsWindowVisible(GetDlgItem(shown, IDC_SHOW_NOW))));
+      if (!due && ++ticks < 20) return true;
+      ticks = 0;
       switch (step++) {
         case 0:
           hiddenAtFirst = shown == nullptr;
@@ -244,24 +257,38 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndStopsAtItsButtonOrCloseBox) {
         case 1:
           category = ItemText(shown, IDC_PROGRESS_CATEGORY);
           buttonEarly = IsWindowVisible(GetDlgItem(shown, IDC_SHOW_NOW)) != FALSE;
+          if (end == kLimitInMoveLoop) PostMessageW(shown, WM_SYSCOMMAND, SC_MOVE, 0);
+          if (end == kLimitInMenuLoop) PostMessageW(shown, WM_SYSCOMMAND, SC_KEYMENU, L' ');
           wmi.now = 11000;
           return true;
-        default:
+        default: {
+          HWND button = GetDlgItem(shown, IDC_SHOW_NOW);
+          buttonReady = IsWindowVisible(button) && GetFocus() == button &&
+                        LOWORD(SendMessageW(shown, DM_GETDEFID, 0, 0)) == IDC_SHOW_NOW;
           slow = ItemText(shown, IDC_PROGRESS_SLOW);
-          if (button) SendMessageW(GetDlgItem(shown, IDC_SHOW_NOW), BM_CLICK, 0, 0);
-          if (!button) PostMessageW(shown, WM_CLOSE, 0, 0);
+          if (end == kButton) SendMessageW(button, BM_CLICK, 0, 0);
+          if (end == kCloseBox) PostMessageW(shown, WM_CLOSE, 0, 0);
+          if (end == kQuit) PostQuitMessage(7);
+          if (end == kLimitInMoveLoop || end == kLimitInMenuLoop) wmi.now = 90001;
           return false;
+        }
       }
     });
+    MSG quit{};
+    const bool quitPostedAgain = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 7;
     SetEvent(release.get());
     ASSERT_EQ(WaitForSingleObject(ended.get(), 10000), WAIT_OBJECT_0);
     EXPECT_TRUE(hiddenAtFirst);
     EXPECT_EQ(category, L"지금 읽는 항목: CPU (2/8)");
     EXPECT_FALSE(buttonEarly);
+    EXPECT_TRUE(buttonReady);
     EXPECT_NE(slow.find(L"느리게"), std::wstring::npos);
-    EXPECT_EQ(waited, button ? 1 : 0);
-    EXPECT_TRUE(pass.Outcomes()[kOs].has_value());
-    EXPECT_FALSE(pass.Outcomes()[kCpu].has_value());
+    EXPECT_EQ(waited, end == kCloseBox || end == kQuit ? 0 : 1);
+    EXPECT_EQ(quitPostedAgain, end == kQuit);
+    if (waited == 0) continue;
+    EXPECT_EQ(pass.Outcomes()[kOs]->lines, Lines{L"Windows"});
+    EXPECT_EQ(pass.Outcomes()[kCpu]->lines, Lines{end == kButton ? skipped : notAnswered});
+    EXPECT_EQ(output.Echoed(), end == kButton ? "WMI Skipped: Win32_Processor\n" : "WMI Timeout: Win32_Processor\n");
   }
 }
 
