@@ -1,6 +1,7 @@
 // Lists the battery device interfaces through SetupAPI and asks each battery's class driver for
-// its tag and then its BATTERY_INFORMATION. The user-mode headers of MinGW lack the battery
-// control codes and structures, so the documented ones are declared here under names of our own.
+// its tag and then its BATTERY_INFORMATION. MinGW and the Windows SDK keep the battery control
+// codes and structures in different headers, one of them written for drivers, so the documented
+// ones are declared here under names of our own, which no header can clash with.
 #include "probes/batteries.h"
 
 #include <setupapi.h>
