@@ -31,14 +31,13 @@ void MarkProgramWindow(HWND window) { SetPropW(window, kMark, reinterpret_cast<H
 void UnmarkProgramWindow(HWND window) { RemovePropW(window, kMark); }
 
 bool BringRunningCopyForward() {
-  const RunningCopyEntryPoints& api = RunningCopyApi();
-  Search found{api.currentProcessId()};
-  const ULONGLONG giveUpAt = api.tickCount() + kLookFor;
+  Search found{RunningCopyApi().currentProcessId()};
+  const ULONGLONG giveUpAt = GetTickCount64() + kLookFor;
   for (;;) {
     EnumWindows(&TakeIfMarked, reinterpret_cast<LPARAM>(&found));
     if (found.window != nullptr) break;
-    if (api.tickCount() >= giveUpAt) return false;
-    api.sleep(kLookEvery);
+    if (GetTickCount64() >= giveUpAt) return false;
+    Sleep(kLookEvery);
   }
   // Nothing here waits for the running copy to answer, as ShowWindow and SendMessage would. The
   // new copy was just started by the user, so Windows lets it hand the foreground over: to the
@@ -50,7 +49,7 @@ bool BringRunningCopyForward() {
 }
 
 RunningCopyEntryPoints& RunningCopyApi() {
-  static RunningCopyEntryPoints live = {&GetCurrentProcessId, &GetTickCount64, &Sleep};
+  static RunningCopyEntryPoints live = {&GetCurrentProcessId};
   return live;
 }
 

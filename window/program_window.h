@@ -14,13 +14,10 @@ void UnmarkProgramWindow(HWND window);
 // yet, or be between two, so it is looked for up to a second. False when none came.
 bool BringRunningCopyForward();
 
-// What that asks of Windows besides the window calls, in a table that tests can fill: which
-// process this is (a test's own windows then count as another copy's) and the clock of the wait.
-// By default the real kernel32 functions.
+// Which process this is, in a table that tests can fill, so that a test's own windows can count as
+// another copy's; the window calls stay real. By default the real kernel32 function.
 struct RunningCopyEntryPoints {
   DWORD(WINAPI* currentProcessId)();
-  ULONGLONG(WINAPI* tickCount)();
-  void(WINAPI* sleep)(DWORD milliseconds);
 };
 
 RunningCopyEntryPoints& RunningCopyApi();

@@ -101,8 +101,7 @@ void WINAPI FakeSleep(DWORD milliseconds) { g_fake->sleptFor += milliseconds; }
 const ActionEntryPoints kFakeTable = {&FakeOpenClipboard, &FakeEmptyClipboard,   &FakeGlobalAlloc,
                                       &FakeGlobalLock,    &FakeGlobalUnlock,     &FakeGlobalFree,
                                       &FakeSetClipboardData, &FakeCloseClipboard, &FakeCoInitializeEx,
-                                      &FakeCoUninitialize,   &FakeShellExecute,   &FakeMessageBox,
-                                      &FakeSleep};
+                                      &FakeCoUninitialize,   &FakeShellExecute,   &FakeMessageBox, &FakeSleep};
 
 }  // namespace
 
