@@ -127,12 +127,12 @@ TEST(ProgramStart, BothProgramsStartGuardedAndExitWithThePassOutcome) {
   EXPECT_EQ(RunVantrel(), 0);
 }
 
+DWORD WINAPI NoProcess() { return 0; }  // so that this test's own window counts as the first copy's
+
 // The first copy keeps this one from having the mutex (access denied when it runs elevated; here,
 // an event has the name). Its one window is hidden, and this thread, whose window it is, answers
 // nothing while it waits: a watchdog, not a timing, tells a second start that waits on it from one
 // that ends. The window shows once this thread answers again.
-DWORD WINAPI NoProcess() { return 0; }  // so that this test's own window counts as the first copy's
-
 TEST(ProgramStart, ASecondStartBringsAHungHiddenFirstCopyForwardWithoutWaitingOnIt) {
   testing::ScopedTable<RunningCopyEntryPoints> seam(RunningCopyApi(), {&NoProcess});
   const UniqueHandle taken(CreateEventW(nullptr, TRUE, FALSE, kRunningMutexName));
