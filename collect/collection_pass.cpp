@@ -9,6 +9,8 @@
 #include "collect/line_format.h"
 #include "collect/size_text.h"
 #include "probes/adapters.h"
+#include "probes/batteries.h"
+#include "probes/drive_kind.h"
 #include "probes/wmi_connection.h"
 #include "probes/wmi_query.h"
 
@@ -22,8 +24,8 @@ const wchar_t kNotAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
 // What a category says when the user chose to see the window before it was read.
 const wchar_t kSkipped[] = L"확인 못 함 (기다리지 않고 봄)";
 // What stands before a notice in the report, where no label is beside it.
-const wchar_t* const kReportNames[kCategoryCount] = {L"OS",   L"CPU",  L"RAM",   L"Main Board",
-                                                     L"VGA",  L"Disk", L"Sound", L"ODD"};
+const wchar_t* const kReportNames[kCategoryCount] = {L"OS",   L"CPU",   L"RAM", L"Main Board", L"VGA",
+                                                     L"Disk", L"Sound", L"ODD", L"Battery"};
 
 // "0x80041010": a code as Windows' own messages show it.
 std::wstring HexCode(HRESULT code) {
@@ -67,9 +69,11 @@ class PassWriter {
     observer_.Asking(category_, statement);
     ForEachName(wmi_, statement, take);
   }
-  AdapterList Adapters() {
+  // A question that is not WMI's.
+  template <class Ask>
+  auto Device(Ask ask) {
     observer_.Asking(category_, std::wstring());
-    return EnumerateAdapters();
+    return ask();
   }
 
   void Add(const std::wstring& line) {
@@ -172,7 +176,7 @@ void CollectMainBoard(PassWriter& out) {
 // False when the adapters could not all be read.
 bool CollectVga(PassWriter& out) {
   out.Begin(kVga);
-  const AdapterList found = out.Adapters();
+  const AdapterList found = out.Device(EnumerateAdapters);
   for (const AdapterInfo& adapter : found.adapters) {
     out.Add(FormatLine(L"%s ( %s )", {adapter.Description, FormatGB(adapter.DedicatedVideoMemory)}));
   }
@@ -186,6 +190,21 @@ bool CollectVga(PassWriter& out) {
   return SUCCEEDED(found.failure);
 }
 
+// What ends a disk's line once Windows said what kind of drive it is.
+const wchar_t* KindSuffix(DriveKind kind) {
+  switch (kind) {
+    case DriveKind::kHdd:
+      return L" / HDD";
+    case DriveKind::kSsd:
+      return L" / SSD";
+    case DriveKind::kNvmeSsd:
+      return L" / NVMe SSD";
+    case DriveKind::kUnknown:
+      break;
+  }
+  return L"";
+}
+
 void CollectHdd(PassWriter& out) {
   out.Begin(kHdd);
   out.EachRow(L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
@@ -193,8 +212,8 @@ void CollectHdd(PassWriter& out) {
                 const std::wstring& model = disk.at(L"Model");
                 const std::wstring size = FormatDiskSize(ReadByteCount(disk.at(L"Size")));
                 out.Echo(L"Disk: %s\n", {model});
-                out.Add(FormatLine(L"Disk %s : %s (%s) / %s",
-                                   {disk.at(L"Index"), model, size, disk.at(L"InterfaceType")}));
+                out.Add(FormatLine(L"Disk %s : %s (%s) / %s%s", {disk.at(L"Index"), model, size, disk.at(L"InterfaceType"),
+                                                               KindSuffix(QueryDriveKind(disk.at(L"Index")))}));
               });
   if (out.Count() == 0 && out.Answered()) out.AddFallback(L"Disk: 없음");
   out.Finish();
@@ -223,6 +242,30 @@ void CollectOdd(PassWriter& out) {
   out.Finish();
 }
 
+// One line a system battery, as the driver gave it; a desktop gets "없음" and no report line.
+// False when the batteries could not all be read.
+bool CollectBattery(PassWriter& out) {
+  out.Begin(kBattery);
+  const BatteryReading reading = out.Device(ReadBatteries);
+  for (std::size_t n = 0; n < reading.batteries.size(); ++n) {
+    const BatteryHealth& battery = reading.batteries[n];
+    // 64 bits: full × 100 cannot overflow whatever the driver says.
+    const unsigned long long percent = 100ull * battery.fullChargedCapacity / battery.designedCapacity;
+    std::wstring line = FormatLine(L"배터리 %s : %s%% (%s / %s mWh)",
+                                   {std::to_wstring(n), std::to_wstring(percent), std::to_wstring(battery.fullChargedCapacity),
+                                    std::to_wstring(battery.designedCapacity)});
+    if (battery.cycleCount != 0) line += FormatLine(L" / 충전 %s회", {std::to_wstring(battery.cycleCount)});
+    out.Add(line);
+  }
+  if (FAILED(reading.failure)) {
+    out.AddNotice(NoticeFor(reading.failure));
+  } else if (out.Count() == 0) {
+    out.AddFallback(L"");
+  }
+  out.Finish();
+  return SUCCEEDED(reading.failure);
+}
+
 constexpr Category kWmiCategories[] = {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd};
 
 }  // namespace
@@ -241,6 +284,7 @@ PassResult RunCollectionPass(PassObserver& observer) {
       out.AddNotice(notice);
       out.Finish();
     }
+    CollectBattery(out);
     observer.Ended(PassResult::kWmiUnavailable);
     return PassResult::kWmiUnavailable;
   }
@@ -251,8 +295,10 @@ PassResult RunCollectionPass(PassObserver& observer) {
   CollectHdd(out);
   CollectSound(out);
   CollectOdd(out);
+  const bool batteriesRead = CollectBattery(out);
   // The open began the list afresh.
-  const PassResult result = wmi.Troubles().empty() && adaptersRead ? PassResult::kComplete : PassResult::kIncomplete;
+  const bool complete = wmi.Troubles().empty() && adaptersRead && batteriesRead;
+  const PassResult result = complete ? PassResult::kComplete : PassResult::kIncomplete;
   observer.Ended(result);
   wmi.Close();
   return result;

@@ -1,4 +1,4 @@
-// The one pass that asks the probes about the eight categories, and what it gives: each
+// The one pass that asks the probes about the nine categories, and what it gives: each
 // category's lines and its share of the spec report, the text the copy action puts on the
 // clipboard.
 #pragma once
@@ -14,7 +14,7 @@
 
 namespace vantrel {
 
-enum Category : std::size_t { kOs, kCpu, kRam, kMainBoard, kVga, kHdd, kSound, kOdd, kCategoryCount };
+enum Category : std::size_t { kOs, kCpu, kRam, kMainBoard, kVga, kHdd, kSound, kOdd, kBattery, kCategoryCount };
 
 using CategoryLists = std::array<CategoryList*, kCategoryCount>;
 
@@ -63,7 +63,7 @@ class KeptOutcomes final : public PassObserver {
 constexpr wchar_t kConnecting[] = L"connect";
 
 // The pass: the adapters first, since they never wait on WMI, then the WMI categories in their
-// order, over a WMI connection of its own. It writes nothing anywhere: the diagnostic lines travel
+// order, over a WMI connection of its own, then the batteries. It writes nothing anywhere: the diagnostic lines travel
 // in the outcomes. When the connection cannot be opened, "WMI Init Failed\n" leads the
 // diagnostics and each WMI category says so, with the failing step's code.
 PassResult RunCollectionPass(PassObserver& observer);

@@ -18,7 +18,8 @@ constexpr UINT_PTR kLookTimer = 1;
 constexpr UINT kPassMoved = WM_APP + 1;
 
 // The spec window's labels, in category order.
-const wchar_t* const kLabels[kCategoryCount] = {L"OS", L"CPU", L"RAM", L"Main Board", L"VGA", L"HDD", L"Sound", L"ODD"};
+const wchar_t* const kLabels[kCategoryCount] = {L"OS",  L"CPU",   L"RAM", L"Main Board", L"VGA",
+                                                L"HDD", L"Sound", L"ODD", L"Battery"};
 const wchar_t kSlowText[] =
     L"Windows가 느리게 응답하고 있습니다. 조금 더 기다려 주세요.\r\n"
     L"기다리지 않으려면 아래 단추를 누르세요. 읽은 항목까지 보여 드립니다.";
@@ -93,6 +94,8 @@ void ProgressWindow::LookAtPass() {
     // While this window still has the foreground, the process lets itself keep it for the window
     // that follows: once this one is gone, Windows would hand it to another program's window.
     AllowSetForegroundWindow(GetCurrentProcessId());
+    // A second start in the gap before the spec window waits for that one instead.
+    UnmarkProgramWindow(Handle());
     EndDialog(Handle(), IDOK);
     return;
   }

@@ -8,7 +8,7 @@
 #define IDB_COPY_BUTTON 132
 #define IDB_HOMEPAGE_BUTTON 133
 
-// The category combos, in category order: OS, CPU, RAM, Main Board, VGA, HDD, Sound, ODD.
+// The category combos, in category order: OS, CPU, RAM, Main Board, VGA, HDD, Sound, ODD, Battery.
 #define IDC_OS_COMBO 1007
 #define IDC_CPU_COMBO 1008
 #define IDC_RAM_COMBO 1009
@@ -23,6 +23,7 @@
 #define IDC_HOMEPAGE_PICTURE 1017
 #define IDC_INSTRUCTION_COPY 1018
 #define IDC_INSTRUCTION_HOMEPAGE 1019
+#define IDC_BATTERY_COMBO 1020
 
 // The progress window shown while the pass takes time.
 #define IDC_PROGRESS_CATEGORY 1101

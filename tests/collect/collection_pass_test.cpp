@@ -7,6 +7,7 @@
 #include <string>
 
 #include "collect/background_pass.h"
+#include "fakes/fake_devices.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/platform_log.h"
@@ -52,6 +53,8 @@ const wchar_t* const kAdapterALine = kWideSizes ? L"Graphics Adapter A ( 6 GB )"
 
 class CollectionPassTest : public ::testing::Test {
  protected:
+  CollectionPassTest() { devices_.disk.seekPenalty = -1; }  // disks that do not say their kind, as under Wine
+
   void AnswerWorkedExample() {
     Answer(kCaptionStatement, One(L"Caption", L"Windows 10 Pro"));
     Answer(kArchitectureStatement, One(L"OSArchitecture", L"64비트"));
@@ -94,6 +97,7 @@ class CollectionPassTest : public ::testing::Test {
 
   FakeWmi wmi_;
   FakeDxgi dxgi_;
+  FakeDevices devices_;
   std::array<MemoryCategoryList, kCategoryCount> lists_;
   std::wstring report_;
   testing::CapturedOutput output_;
@@ -231,7 +235,8 @@ TEST_F(CollectionPassTest, OnItsOwnThreadThePassIsGivenUpAfterNinetySeconds) {
   twoOfFiveDisks.hangFrom = 2;
   const Lines notAnswered = {L"OS: " + kNotAnswered, L"CPU: " + kNotAnswered, L"RAM: " + kNotAnswered,
                              L"Main Board: " + kNotAnswered, L"Graphics Adapter B ( 0 GB )"};
-  const Lines cutShort = {L"Disk: " + kNotAnswered, L"Sound: " + kNotAnswered, L"ODD: " + kNotAnswered};
+  const Lines cutShort = {L"Disk: " + kNotAnswered, L"Sound: " + kNotAnswered, L"ODD: " + kNotAnswered,
+                          L"Battery: " + kNotAnswered};
   const struct {
     const char* what;
     FakeQueryAnswer unscripted, disks;
@@ -270,6 +275,43 @@ TEST_F(CollectionPassTest, OnItsOwnThreadThePassIsGivenUpAfterNinetySeconds) {
     expected.insert(expected.end(), cutShort.begin(), cutShort.end());
     EXPECT_EQ(ReportLines(), expected);
     EXPECT_EQ(Echoed(), stuck.echoed);
+  }
+}
+
+// What kind each disk is ends its line; each system battery gets a line of its own. A desktop
+// whose disks do not say is reported exactly as before either fact was asked.
+TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
+  const std::wstring ssd0 = L"Disk 0 : SSD Model 500 (466 GB) / IDE", ssd1 = L"Disk 1 : HDD Model 2000 (2 TB) / IDE";
+  const std::wstring denied = L"확인 못 함 (Windows 오류 0x80070005)";
+  const FakeBattery worn{52600, 41040, 412}, fresh{50000, 40000};
+  const struct {
+    FakeDisk disk;
+    std::vector<FakeBattery> batteries;
+    DWORD listError;
+    PassResult result;
+    Lines disks, batteryList, batteryReport;
+  } cases[] = {
+      {{0, 11, -1}, {}, 0, PassResult::kComplete, {ssd0, ssd1}, {L"없음"}, {}},
+      {{0, 11, 0}, {worn, fresh}, 0, PassResult::kComplete, {ssd0 + L" / SSD", ssd1 + L" / SSD"},
+       {L"배터리 0 : 78% (41040 / 52600 mWh) / 충전 412회", L"배터리 1 : 80% (40000 / 50000 mWh)"},
+       {L"배터리 0 : 78% (41040 / 52600 mWh) / 충전 412회", L"배터리 1 : 80% (40000 / 50000 mWh)"}},
+      {{0, 11, 1}, {}, ERROR_ACCESS_DENIED, PassResult::kIncomplete, {ssd0 + L" / HDD", ssd1 + L" / HDD"}, {denied},
+       {L"Battery: " + denied}}};
+  for (const auto& machine : cases) {
+    AnswerWorkedExample();
+    output_.Clear();
+    devices_.disk = machine.disk;
+    devices_.batteries = machine.batteries;
+    devices_.listError = machine.listError;
+    ASSERT_EQ(Run(), machine.result);
+    EXPECT_EQ(LinesOf(kHdd), machine.disks);
+    EXPECT_EQ(LinesOf(kBattery), machine.batteryList);
+    const Lines report = ReportLines();
+    EXPECT_EQ(Lines(report.begin() + 13, report.end()), machine.batteryReport);
+    if (machine.batteries.empty() && machine.listError == 0) {
+      EXPECT_EQ(report_, kWorkedExampleReport);
+    }
+    EXPECT_EQ(Echoed(), kWorkedExampleEcho) << "the disks' echo stays the model alone";
   }
 }
 

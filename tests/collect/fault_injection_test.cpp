@@ -19,6 +19,7 @@
 
 #include "collect/collection_pass.h"
 #include "collect/echo.h"
+#include "fakes/fake_devices.h"
 #include "fakes/fake_dxgi.h"
 #include "fakes/fake_wmi.h"
 #include "fakes/random_machine.h"
@@ -176,10 +177,27 @@ HRESULT StatementFailure(const RandomMachine& machine, testing::MachineStatement
   return query.failNextAt <= lastNext && !endsAtNull ? query.nextFailure : S_OK;
 }
 
+// Every failure code the random machines use, as Windows' own messages show it: written out, so
+// that a wrong formatting of codes in the pass cannot agree with the oracle.
 std::wstring Hex(HRESULT code) {
-  wchar_t text[11];
-  std::swprintf(text, 11, L"0x%08X", static_cast<unsigned>(code));
-  return text;
+  static const std::pair<HRESULT, const wchar_t*> kShown[] = {
+      {static_cast<HRESULT>(WBEM_E_FAILED), L"0x80041001"}, {static_cast<HRESULT>(WBEM_E_NOT_FOUND), L"0x80041002"},
+      {static_cast<HRESULT>(WBEM_E_ACCESS_DENIED), L"0x80041003"},
+      {static_cast<HRESULT>(WBEM_E_INVALID_PARAMETER), L"0x80041008"},
+      {static_cast<HRESULT>(WBEM_E_INVALID_NAMESPACE), L"0x8004100E"},
+      {static_cast<HRESULT>(WBEM_E_INVALID_CLASS), L"0x80041010"},
+      {static_cast<HRESULT>(WBEM_E_TRANSPORT_FAILURE), L"0x80041015"},
+      {static_cast<HRESULT>(WBEM_E_INVALID_QUERY), L"0x80041017"}, {E_OUTOFMEMORY, L"0x8007000E"},
+      {E_INVALIDARG, L"0x80070057"}, {E_ACCESSDENIED, L"0x80070005"}, {E_FAIL, L"0x80004005"},
+      {E_POINTER, L"0x80004003"}, {E_NOINTERFACE, L"0x80004002"}, {E_UNEXPECTED, L"0x8000FFFF"},
+      {RPC_E_DISCONNECTED, L"0x80010108"}, {REGDB_E_CLASSNOTREG, L"0x80040154"}, {CO_E_NOTINITIALIZED, L"0x800401F0"},
+      {DXGI_ERROR_INVALID_CALL, L"0x887A0001"}, {DXGI_ERROR_UNSUPPORTED, L"0x887A0004"},
+      {DXGI_ERROR_DEVICE_REMOVED, L"0x887A0005"}};
+  for (const auto& [known, shown] : kShown) {
+    if (known == code) return shown;
+  }
+  ADD_FAILURE() << "no written-out text for the code " << static_cast<unsigned long>(code);
+  return L"?";
 }
 
 std::wstring FailedNotice(HRESULT code) { return L"확인 못 함 (Windows 오류 " + Hex(code) + L")"; }
@@ -249,6 +267,7 @@ Prediction Predict(const RandomMachine& machine) {
   if (FAILED(p.openFailure)) {
     p.complete = false;
     for (Category category : {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd}) notice(category, p.openFailure);
+    fallback(kBattery, nullptr);
     finish();
     return p;
   }
@@ -307,6 +326,7 @@ Prediction Predict(const RandomMachine& machine) {
     add(kOdd, name);
   }
   if (!say(kOdd, {{kOpticalStatement, false}})) fallback(kOdd, L"ODD: 없음");
+  fallback(kBattery, nullptr);  // the machine's devices have no battery
   finish();
   return p;
 }
@@ -462,6 +482,8 @@ class FaultInjection : public ::testing::Test {
 
     testing::FakeWmi wmi;
     testing::FakeDxgi dxgi;
+    testing::FakeDevices devices;
+    devices.disk.seekPenalty = -1;  // disks that do not say their kind, and no battery
     testing::ScriptMachine(machine, wmi, dxgi);
 
     std::array<MemoryCategoryList, kCategoryCount> lists;

@@ -119,7 +119,7 @@ TEST_F(PaintingEndToEnd, LabelsAreDarkTextOnWhite) {
     EXPECT_EQ(coloured, 0) << "label " << labels << " has coloured pixels";
     EXPECT_GT(white, dark) << "label " << labels << " is not on white";
   }
-  EXPECT_EQ(labels, 8);
+  EXPECT_EQ(labels, 9);
 }
 
 TEST_F(PaintingEndToEnd, InstructionLinesAreRedTextOnWhiteOnly) {

@@ -43,6 +43,7 @@ const ExpectedControl kControls[] = {
     {IDC_HDD_COMBO, L"ComboBox", 0x50210003, 237, 84, 190, 30, nullptr},
     {IDC_SOUND_COMBO, L"ComboBox", 0x50210003, 237, 100, 190, 30, nullptr},
     {IDC_ODD_COMBO, L"ComboBox", 0x50210003, 237, 116, 190, 30, nullptr},
+    {IDC_BATTERY_COMBO, L"ComboBox", 0x50210003, 237, 132, 190, 30, nullptr},
     {-1, L"Static", 0x50020000, 197, 6, 37, 8, L"OS"},
     {-1, L"Static", 0x50020000, 197, 23, 37, 8, L"CPU"},
     {-1, L"Static", 0x50020000, 197, 39, 37, 8, L"RAM"},
@@ -51,11 +52,12 @@ const ExpectedControl kControls[] = {
     {-1, L"Static", 0x50020000, 197, 86, 37, 8, L"HDD"},
     {-1, L"Static", 0x50020000, 197, 102, 37, 8, L"Sound"},
     {-1, L"Static", 0x50020000, 197, 118, 37, 8, L"ODD"},
+    {-1, L"Static", 0x50020000, 197, 134, 37, 8, L"Battery"},
     {IDC_BANNER_PICTURE, L"Static", 0x5000000E, 0, 0, 13, 11, nullptr},
     {IDC_COPY_PICTURE, L"Static", 0x5000010E, 0, 101, 13, 11, nullptr},
     {IDC_HOMEPAGE_PICTURE, L"Static", 0x5000010E, 0, 136, 13, 11, nullptr},
-    {IDC_INSTRUCTION_COPY, L"Static", 0x50020000, 197, 133, 225, 17, L"1. \"PC 사양 복사하기\" 버튼 클릭"},
-    {IDC_INSTRUCTION_HOMEPAGE, L"Static", 0x50020000, 197, 153, 225, 16,
+    {IDC_INSTRUCTION_COPY, L"Static", 0x50020000, 197, 149, 225, 17, L"1. \"PC 사양 복사하기\" 버튼 클릭"},
+    {IDC_INSTRUCTION_HOMEPAGE, L"Static", 0x50020000, 197, 169, 225, 16,
      L"2. \"홈페이지 바로가기\" 버튼 클릭한 후 게시판에 붙여넣기"},
 };
 
@@ -90,7 +92,7 @@ TEST(DialogTemplate, HoldsTheWindowAndEveryControlExactly) {
   EXPECT_EQ(dialog.x, 0);
   EXPECT_EQ(dialog.y, 0);
   EXPECT_EQ(dialog.width, 434);
-  EXPECT_EQ(dialog.height, 170);
+  EXPECT_EQ(dialog.height, 186);
   EXPECT_FALSE(dialog.hasMenu);
   EXPECT_FALSE(dialog.hasClass);
   EXPECT_EQ(dialog.caption, std::wstring(L"Tarvik PC사양 확인 프로그램 (") + kHomepageUrl + L")");
@@ -166,11 +168,22 @@ TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
   GetClientRect(window_, &client);
   EXPECT_LE(copy.bottom, homepage.top) << "the copy picture overlaps the homepage picture";
   EXPECT_LE(homepage.bottom, client.bottom) << "the homepage picture is cut off at the bottom";
+  // Every control inside the client area, and no two overlapping but the pictures the template
+  // sizes 13 by 11 and the bitmaps grow. Dialog units scale alike at 96 and 192 DPI; the
+  // pictures keep their pixel size and so stand further apart at 192.
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    RECT place = testing::RectInClient(children[i], window_), inside{};
+    EXPECT_TRUE(IntersectRect(&inside, &place, &client) && EqualRect(&inside, &place)) << "control #" << i;
+    for (std::size_t j = 0; j < i; ++j) {
+      RECT other = testing::RectInClient(children[j], window_), both{};
+      EXPECT_FALSE(IntersectRect(&both, &place, &other)) << "controls #" << j << " and #" << i << " overlap";
+    }
+  }
 }
 
 TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
   const testing::ComboState combos = testing::ReadCombos(window_);
-  EXPECT_EQ(combos.selected, (std::array<LRESULT, 8>{0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(combos.selected, (std::array<LRESULT, 9>{0, 0, 0, 0, 0, 0, 0, 0, 0}));
   const testing::ChildResult report = testing::RunChild(testing::VantrelReportExe());
   ASSERT_EQ(report.exitCode, 0u);
   EXPECT_EQ(testing::ReportFromCategoryLines(combos.lines), testing::WideOfUtf8(report.standardOutput));

@@ -3,8 +3,8 @@
 namespace vantrel::testing {
 
 std::wstring ReportFromCategoryLines(const CategoryLines& categories) {
-  const wchar_t* const fallbackLines[8] = {nullptr, nullptr, nullptr, nullptr,
-                                           L"", L"Disk: 없음\r\n", L"Sound: 없음\r\n", L"ODD: 없음\r\n"};
+  const wchar_t* const fallbackLines[9] = {nullptr, nullptr, nullptr, nullptr,          L"",
+                                           L"Disk: 없음\r\n", L"Sound: 없음\r\n", L"ODD: 없음\r\n", L""};
   std::wstring report;
   for (std::size_t c = 0; c < categories.size(); ++c) {
     const std::vector<std::wstring>& lines = categories[c];

@@ -1,6 +1,6 @@
 // The spec report as the category lines predict it, to compare a window's combos or a pass's
-// lists with a report: each line with CR LF, the VGA fallback left out and the HDD, Sound and
-// ODD fallbacks under their prefixes.
+// lists with a report: each line with CR LF, the VGA and battery fallbacks left out and the HDD,
+// Sound and ODD fallbacks under their prefixes.
 #pragma once
 
 #include <array>
@@ -9,7 +9,7 @@
 
 namespace vantrel::testing {
 
-using CategoryLines = std::array<std::vector<std::wstring>, 8>;
+using CategoryLines = std::array<std::vector<std::wstring>, 9>;
 
 std::wstring ReportFromCategoryLines(const CategoryLines& categories);
 

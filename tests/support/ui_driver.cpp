@@ -121,7 +121,8 @@ std::vector<std::wstring> ComboLines(HWND combo) {
 ComboState ReadCombos(HWND window) {
   ComboState state;
   for (std::size_t i = 0; i < state.lines.size(); ++i) {
-    HWND combo = GetDlgItem(window, IDC_OS_COMBO + static_cast<int>(i));
+    // The ninth, the batteries', came after the ids that follow the eighth were taken.
+    HWND combo = GetDlgItem(window, i < 8 ? IDC_OS_COMBO + static_cast<int>(i) : IDC_BATTERY_COMBO);
     state.lines[i] = ComboLines(combo);
     state.selected[i] = combo != nullptr ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : -2;
   }

@@ -46,7 +46,7 @@ std::vector<std::wstring> ComboLines(HWND combo);
 // (-2 where there is no such combo).
 struct ComboState {
   CategoryLines lines;
-  std::array<LRESULT, 8> selected{};
+  std::array<LRESULT, 9> selected{};
 };
 ComboState ReadCombos(HWND window);
 
