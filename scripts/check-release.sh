@@ -61,6 +61,8 @@ crlf_lines=$(grep -c "$(printf '\r')\$" "$guide" || true)
 homepage=$(sed -n 's/^VANTREL_HOMEPAGE_URL:[A-Z]*=//p' "$a/build/x64-release/CMakeCache.txt")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$a/build/x64-release/CMakeCache.txt")
 grep -q "$version" "$guide" && grep -qF "$homepage" "$guide" || fail "the guide lacks version $version or $homepage"
+grep -qxF "Homepage address built in, to publish beside the sums: $homepage" "$work/a.log" ||
+  fail "the release did not print the homepage address it built in"
 sh "$root/tests/check_pe_hardening.sh" x86_64-w64-mingw32-objdump $(find "$unsigned" -name '*.exe') >/dev/null ||
   fail "an archived executable lacks its hardening flags"
 

@@ -267,6 +267,7 @@ TEST_F(OddMachinesEndToEnd, AtDoubleResolutionThePicturesKeepTheirPixelsWhileThe
     testing::RunningVantrel vantrel;
     ASSERT_NE(vantrel.Window(), nullptr);
     high = MeasureLayout(vantrel.Window());
+    EXPECT_EQ(testing::LayoutFaults(vantrel.Window()), "");
     // Twice as large, the dialog is wider than the test display; its left edge, with the
     // pictures, goes to the screen's so that the kept picture shows them.
     SetWindowPos(vantrel.Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE);

@@ -129,6 +129,28 @@ ComboState ReadCombos(HWND window) {
   return state;
 }
 
+std::string LayoutFaults(HWND window) {
+  std::vector<HWND> children;
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  RECT client{};
+  GetClientRect(window, &client);
+  std::string faults;
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    const RECT place = RectInClient(children[i], window);
+    RECT inside{};
+    if (!IntersectRect(&inside, &place, &client) || !EqualRect(&inside, &place)) {
+      faults += "control #" + std::to_string(i) + " leaves the client area; ";
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      RECT other = RectInClient(children[j], window), both{};
+      if (IntersectRect(&both, &place, &other)) faults += "controls #" + std::to_string(j) + " and #" + std::to_string(i) + " overlap; ";
+    }
+  }
+  return faults;
+}
+
 RECT RectInClient(HWND control, HWND window) {
   RECT rect{};
   GetWindowRect(control, &rect);

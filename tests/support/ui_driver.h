@@ -52,6 +52,9 @@ ComboState ReadCombos(HWND window);
 
 // Where a control stands in its window's client area.
 RECT RectInClient(HWND control, HWND window);
+// The window's controls that stand partly outside its client area or overlap another, said in
+// words; empty when there are none.
+std::string LayoutFaults(HWND window);
 
 // The pixel sizes of the banner, copy and homepage pictures, which their controls take.
 inline constexpr SIZE kPictureSizes[3] = {{318, 195}, {314, 71}, {318, 71}};
