@@ -13,6 +13,8 @@
 namespace vantrel {
 namespace {
 
+constexpr DWORD kCloseWait = 5000;
+
 int WriteReport(const PassFunction& pass) {
   _setmode(_fileno(stdout), _O_BINARY);  // the report's own CR LF, without a second CR
   // Standard output carries the report alone: the diagnostics, "WMI Init Failed" included, go to
@@ -23,6 +25,9 @@ int WriteReport(const PassFunction& pass) {
   background.Start();
   while (!background.Take(INFINITE)) {
   }
+  // A pass that ended is still giving back its share of COM; the process does not end under it,
+  // unless a stuck close keeps it past a few seconds.
+  if (background.Ended()) background.WaitForReturn(kCloseWait);
   std::array<MemoryCategoryList, kCategoryCount> lists;
   std::wstring report;
   ShowOutcomes(background.Outcomes(), ListsOf(lists), report);

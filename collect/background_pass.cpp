@@ -32,6 +32,7 @@ struct BackgroundPass::Channel {
   std::mutex lock;
   std::vector<Message> messages;
   UniqueHandle arrival{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  UniqueHandle returned{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // the pass function returned
   HWND notified = nullptr;
   UINT notice = 0;
 
@@ -77,6 +78,12 @@ class PostingObserver final : public PassObserver {
 // The pass thread: everything it touches is its own or lives until the process ends. The end is
 // said by the pass itself where it can; after a pass that did not say it, it is said here.
 void RunPass(const std::shared_ptr<BackgroundPass::Channel>& channel, const PassFunction& pass) noexcept {
+  struct SayReturned {
+    HANDLE event;
+    ~SayReturned() {
+      if (event != nullptr) SetEvent(event);
+    }
+  } sayReturned{channel->returned.get()};
   PostingObserver observer(*channel);
   Message end{Message::kEnded, 0, kOdd, {}, {}, PassResult::kIncomplete, nullptr};
   try {
@@ -181,6 +188,10 @@ std::size_t BackgroundPass::FinishedCount() const {
 }
 
 HANDLE BackgroundPass::Arrival() const { return channel_->arrival.get(); }
+
+bool BackgroundPass::WaitForReturn(DWORD wait) const {
+  return started_ && channel_->returned && WaitForSingleObject(channel_->returned.get(), wait) == WAIT_OBJECT_0;
+}
 
 ULONGLONG BackgroundPass::Elapsed() const { return Now() - startedAt_; }
 

@@ -46,6 +46,9 @@ class BackgroundPass {
 
   // Signalled when the pass hands something over, for a message loop to wait on (may be null).
   HANDLE Arrival() const;
+  // Waits up to `wait` ms for the pass to return, its WMI connection closed, which comes after
+  // its end is said; true once it has.
+  bool WaitForReturn(DWORD wait) const;
   ULONGLONG Elapsed() const;
   // The category asked about last, and how many categories are finished.
   Category Current() const { return current_; }
@@ -53,6 +56,8 @@ class BackgroundPass {
 
   // Once over: the pass's own result when it ended, else kIncomplete.
   PassResult Result() const { return ended_ ? result_ : PassResult::kIncomplete; }
+  // Once over: whether the pass said its end in time.
+  bool Ended() const { return ended_; }
   // Once over: what came of each category.
   const CategoryOutcomes& Outcomes() const { return outcomes_; }
 
