@@ -58,8 +58,8 @@ class PostingObserver final : public PassObserver {
   void Asking(Category category, const std::wstring& statement) override {
     channel_.Post(Message{Message::kAsking, 0, category, statement, {}, PassResult::kIncomplete, nullptr});
   }
-  void Read(Category category, const CategoryOutcome& soFar) override {
-    channel_.Post(Message{Message::kRead, 0, category, {}, soFar, PassResult::kIncomplete, nullptr});
+  void Read(Category category, CategoryOutcome added) override {
+    channel_.Post(Message{Message::kRead, 0, category, {}, std::move(added), PassResult::kIncomplete, nullptr});
   }
   void Finished(Category category, CategoryOutcome outcome) override {
     channel_.Post(Message{Message::kFinished, 0, category, {}, std::move(outcome), PassResult::kIncomplete, nullptr});
@@ -142,7 +142,8 @@ bool BackgroundPass::Take(DWORD wait) {
         asking_ = std::move(message.statement);
         break;
       case Message::kRead:
-        readSoFar_[message.category] = std::move(message.outcome);
+        if (!readSoFar_[message.category]) readSoFar_[message.category].emplace();
+        Append(*readSoFar_[message.category], std::move(message.outcome));
         break;
       case Message::kFinished:
         outcomes_[message.category] = std::move(message.outcome);

@@ -52,6 +52,7 @@ class PassWriter {
   void Begin(Category category) {
     category_ = category;
     outcome_ = CategoryOutcome();
+    reportHandedOver_ = diagnosticsHandedOver_ = 0;
     troublesBefore_ = wmi_.Troubles().size();
   }
 
@@ -79,7 +80,12 @@ class PassWriter {
   void Add(const std::wstring& line) {
     outcome_.lines.push_back(line);
     outcome_.report.append(line).append(L"\r\n");
-    observer_.Read(category_, outcome_);
+    // Only what is new crosses, so that a category of many lines costs no more than their length.
+    CategoryOutcome added{{line}, outcome_.report.substr(reportHandedOver_),
+                          outcome_.diagnostics.substr(diagnosticsHandedOver_)};
+    reportHandedOver_ = outcome_.report.size();
+    diagnosticsHandedOver_ = outcome_.diagnostics.size();
+    observer_.Read(category_, std::move(added));
   }
 
   // "없음" in the list; the report gets reportLine (with CR LF) unless it is empty.
@@ -120,6 +126,8 @@ class PassWriter {
   WmiConnection& wmi_;
   Category category_ = kOs;
   CategoryOutcome outcome_;
+  // How much of the report and the diagnostics Read has passed on so far.
+  std::size_t reportHandedOver_ = 0, diagnosticsHandedOver_ = 0;
   std::size_t troublesBefore_ = 0;  // noted on the connection before the category began
 };
 
@@ -314,6 +322,12 @@ std::wstring ClassOf(const std::wstring& statement) {
 CategoryOutcome CutShortOutcome(Category category, CategoryOutcome soFar, CutShort why) {
   AddNotice(soFar, category, why == CutShort::kSkipped ? kSkipped : kNotAnswered);
   return soFar;
+}
+
+void Append(CategoryOutcome& outcome, CategoryOutcome added) {
+  for (std::wstring& line : added.lines) outcome.lines.push_back(std::move(line));
+  outcome.report.append(added.report);
+  outcome.diagnostics.append(added.diagnostics);
 }
 
 void SayDiagnostics(const CategoryOutcomes& outcomes) {

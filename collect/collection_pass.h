@@ -42,13 +42,17 @@ class PassObserver {
   // Before each question: the WQL statement, kConnecting for the WMI connection, or empty text for
   // a question that is not WMI's.
   virtual void Asking(Category category, const std::wstring& statement) = 0;
-  // As each line comes: everything the category has so far, kept should the pass stop there.
-  virtual void Read(Category /*category*/, const CategoryOutcome& /*soFar*/) {}
+  // As each line comes: what the category gained since the last call (the line, its report text
+  // and diagnostics), kept should the pass stop there.
+  virtual void Read(Category /*category*/, CategoryOutcome /*added*/) {}
   virtual void Finished(Category category, CategoryOutcome outcome) = 0;
   // Once every category is finished, before the connection is closed: a WMI service that is stuck
   // may hold the close.
   virtual void Ended(PassResult result) = 0;
 };
+
+// Appends what a category gained to what it had.
+void Append(CategoryOutcome& outcome, CategoryOutcome added);
 
 // Keeps what each category gave, for a pass run and shown on one thread.
 class KeptOutcomes final : public PassObserver {
