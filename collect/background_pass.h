@@ -1,6 +1,6 @@
 // The collection pass on a thread of its own, so that whoever waits for it can keep answering and
-// can stop waiting. The pass hands over each finished category as a value; nothing mutable is
-// shared with it, and no COM pointer crosses. A pass that is given up on is left to run to the
+// can stop waiting. The pass hands over each line as it is read and each finished category, as
+// values; nothing mutable is shared with it, and no COM pointer crosses. A pass that is given up on is left to run to the
 // end of the process: never joined, never killed, owning all it touches.
 #pragma once
 

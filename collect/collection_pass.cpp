@@ -44,7 +44,8 @@ void AddNotice(CategoryOutcome& outcome, Category category, const std::wstring& 
   outcome.report.append(kReportNames[category]).append(L": ").append(notice).append(L"\r\n");
 }
 
-// Builds one category at a time and hands each to the observer as it is finished.
+// Builds one category at a time, handing the observer each line as it comes and the category once
+// it is finished.
 class PassWriter {
  public:
   PassWriter(PassObserver& observer, WmiConnection& wmi) : observer_(observer), wmi_(wmi) {}
