@@ -90,6 +90,7 @@ void RunPass(const std::shared_ptr<BackgroundPass::Channel>& channel, const Pass
     end.result = pass(observer);
     if (observer.ended) return;
   } catch (...) {
+    if (observer.ended) return;  // its end was said; what failed after it changes nothing taken
     end.error = std::current_exception();
   }
   try {
@@ -151,7 +152,10 @@ bool BackgroundPass::Take(DWORD wait) {
         asking_.clear();
         break;
       case Message::kEnded:
-        if (message.error) std::rethrow_exception(message.error);
+        if (message.error) {
+          over_ = true;  // a window still looking ends its wait the usual way
+          std::rethrow_exception(message.error);
+        }
         ended_ = true;
         result_ = message.result;
         break;

@@ -38,7 +38,15 @@ bool ProgressWindow::WaitFor(BackgroundPass& pass) {
   pass_ = &pass;
   mayShow_ = false;
   // Windows' dialog loop posts WM_QUIT again when it ends on one, and then returns no IDOK.
-  return DoModal() == IDOK;
+  const INT_PTR result = DoModal();
+  if (result == -1) {
+    // No window could be made: the pass is still run and waited for, within its limit.
+    pass.Start();
+    while (!pass.Take(INFINITE)) {
+    }
+    return true;
+  }
+  return result == IDOK;
 }
 
 BOOL ProgressWindow::OnInitDialog() {
