@@ -22,9 +22,7 @@ int WriteReport(const PassFunction& pass) {
   SetEchoStream(stderr);
 
   BackgroundPass background(pass);
-  background.Start();
-  while (!background.Take(INFINITE)) {
-  }
+  background.WaitUntilOver();
   // A pass that ended is still giving back its share of COM; the process does not end under it,
   // unless a stuck close keeps it past a few seconds.
   if (background.Ended()) background.WaitForReturn(kCloseWait);

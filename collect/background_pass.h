@@ -41,6 +41,11 @@ class BackgroundPass {
   // category order, followed by "WMI Timeout: <class>" (the limit) or "WMI Skipped: <class>"
   // (given up) for a statement still unanswered. An exception that stopped the pass is raised here.
   bool Take(DWORD wait);
+  // Takes until the pass is over, with no window to answer meanwhile.
+  void WaitUntilOver() {
+    while (!Take(INFINITE)) {
+    }
+  }
   // Stops waiting: what came by now is all that will be taken.
   void GiveUp();
 

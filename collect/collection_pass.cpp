@@ -106,6 +106,18 @@ class PassWriter {
   // True while every statement of the category so far ended well.
   bool Answered() const { return wmi_.Troubles().size() == troublesBefore_; }
 
+  // Ends a category read from a device list: "없음" only where the list was read to its end; a
+  // failure is said after what did come. False for a failure.
+  bool FinishList(HRESULT failure) {
+    if (FAILED(failure)) {
+      AddNotice(NoticeFor(failure));
+    } else if (Count() == 0) {
+      AddFallback(L"");
+    }
+    Finish();
+    return SUCCEEDED(failure);
+  }
+
   // Ends the category. A diagnostic line for each of its statements that did not end well, and
   // after whatever lines did come, one notice for the first of them. Then hands it over.
   void Finish() {
@@ -189,14 +201,7 @@ bool CollectVga(PassWriter& out) {
   for (const AdapterInfo& adapter : found.adapters) {
     out.Add(FormatLine(L"%s ( %s )", {adapter.Description, FormatGB(adapter.DedicatedVideoMemory)}));
   }
-  // "없음" only where the list was read to its end: a failure is said, after what did come.
-  if (FAILED(found.failure)) {
-    out.AddNotice(NoticeFor(found.failure));
-  } else if (out.Count() == 0) {
-    out.AddFallback(L"");
-  }
-  out.Finish();
-  return SUCCEEDED(found.failure);
+  return out.FinishList(found.failure);
 }
 
 // What ends a disk's line once Windows said what kind of drive it is.
@@ -266,13 +271,7 @@ bool CollectBattery(PassWriter& out) {
     if (battery.cycleCount != 0) line += FormatLine(L" / 충전 %s회", {std::to_wstring(battery.cycleCount)});
     out.Add(line);
   }
-  if (FAILED(reading.failure)) {
-    out.AddNotice(NoticeFor(reading.failure));
-  } else if (out.Count() == 0) {
-    out.AddFallback(L"");
-  }
-  out.Finish();
-  return SUCCEEDED(reading.failure);
+  return out.FinishList(reading.failure);
 }
 
 constexpr Category kWmiCategories[] = {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd};

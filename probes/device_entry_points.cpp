@@ -44,41 +44,36 @@ const SetupApi& LoadedSetupApi() {
   return api;
 }
 
-// Without SetupAPI no list is ever made, so the other three are never reached through the table;
-// they still fail cleanly if called.
-HDEVINFO WINAPI GetClassDevsFromSystem(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags) {
+// The loaded functions, or null with the reason in GetLastError. Without SetupAPI no list is ever
+// made, so the calls after the first are never reached through the table; they still fail cleanly.
+const SetupApi* Loaded() {
   const SetupApi& api = LoadedSetupApi();
-  if (api.getClassDevs == nullptr) {
-    SetLastError(api.error);
-    return INVALID_HANDLE_VALUE;
-  }
-  return api.getClassDevs(classGuid, enumerator, parent, flags);
+  if (api.getClassDevs != nullptr) return &api;
+  SetLastError(api.error);
+  return nullptr;
+}
+
+HDEVINFO WINAPI GetClassDevsFromSystem(const GUID* classGuid, PCWSTR enumerator, HWND parent, DWORD flags) {
+  const SetupApi* api = Loaded();
+  return api != nullptr ? api->getClassDevs(classGuid, enumerator, parent, flags) : INVALID_HANDLE_VALUE;
 }
 
 BOOL WINAPI EnumInterfacesFromSystem(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* interfaceClass,
                                      DWORD index, PSP_DEVICE_INTERFACE_DATA interfaceData) {
-  const SetupApi& api = LoadedSetupApi();
-  if (api.enumInterfaces == nullptr) {
-    SetLastError(api.error);
-    return FALSE;
-  }
-  return api.enumInterfaces(list, device, interfaceClass, index, interfaceData);
+  const SetupApi* api = Loaded();
+  return api != nullptr && api->enumInterfaces(list, device, interfaceClass, index, interfaceData);
 }
 
 BOOL WINAPI GetDetailFromSystem(HDEVINFO list, PSP_DEVICE_INTERFACE_DATA interfaceData,
                                 PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize, PDWORD requiredSize,
                                 PSP_DEVINFO_DATA device) {
-  const SetupApi& api = LoadedSetupApi();
-  if (api.getDetail == nullptr) {
-    SetLastError(api.error);
-    return FALSE;
-  }
-  return api.getDetail(list, interfaceData, detail, detailSize, requiredSize, device);
+  const SetupApi* api = Loaded();
+  return api != nullptr && api->getDetail(list, interfaceData, detail, detailSize, requiredSize, device);
 }
 
 BOOL WINAPI DestroyListFromSystem(HDEVINFO list) {
-  const SetupApi& api = LoadedSetupApi();
-  return api.destroyList != nullptr && api.destroyList(list);
+  const SetupApi* api = Loaded();
+  return api != nullptr && api->destroyList(list);
 }
 
 }  // namespace

@@ -41,9 +41,7 @@ bool ProgressWindow::WaitFor(BackgroundPass& pass) {
   const INT_PTR result = DoModal();
   if (result == -1) {
     // No window could be made: the pass is still run and waited for, within its limit.
-    pass.Start();
-    while (!pass.Take(INFINITE)) {
-    }
+    pass.WaitUntilOver();
     return true;
   }
   return result == IDOK;

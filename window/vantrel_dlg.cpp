@@ -49,10 +49,9 @@ CVantrelDlg::CVantrelDlg(CategoryOutcomes outcomes)
       m_windowIcon(LoadIconW(ProgramModule(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 void CVantrelDlg::DoDataExchange() {
-  static const int kComboIds[kCategoryCount] = {IDC_OS_COMBO,  IDC_CPU_COMBO,   IDC_RAM_COMBO,
-                                                IDC_MAINBOARD_COMBO, IDC_VGA_COMBO, IDC_HDD_COMBO,
-                                                IDC_SOUND_COMBO, IDC_ODD_COMBO, IDC_BATTERY_COMBO};
-  for (std::size_t i = 0; i < m_categoryCombos.size(); ++i) m_categoryCombos[i].Attach(Control(kComboIds[i]));
+  for (std::size_t i = 0; i < m_categoryCombos.size(); ++i) {
+    m_categoryCombos[i].Attach(Control(kCategoryComboIds[i]));
+  }
 }
 
 BOOL CVantrelDlg::OnInitDialog() {

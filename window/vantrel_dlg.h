@@ -13,8 +13,15 @@
 #include "window/gdi_object.h"
 #include "window/modal_dialog.h"
 #include "window/registry_key.h"
+#include "window/resource.h"
 
 namespace vantrel {
+
+// The category combos' ids, in category order; the battery's came after the ids that follow ODD's
+// were taken.
+inline constexpr int kCategoryComboIds[kCategoryCount] = {
+    IDC_OS_COMBO,  IDC_CPU_COMBO,   IDC_RAM_COMBO, IDC_MAINBOARD_COMBO, IDC_VGA_COMBO,
+    IDC_HDD_COMBO, IDC_SOUND_COMBO, IDC_ODD_COMBO, IDC_BATTERY_COMBO};
 
 class CVantrelDlg : public ModalDialog {
  public:
