@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "support/program_under_test.h"
-#include "window/resource.h"
+#include "window/vantrel_dlg.h"
 
 namespace vantrel::testing {
 
@@ -121,8 +121,7 @@ std::vector<std::wstring> ComboLines(HWND combo) {
 ComboState ReadCombos(HWND window) {
   ComboState state;
   for (std::size_t i = 0; i < state.lines.size(); ++i) {
-    // The ninth, the batteries', came after the ids that follow the eighth were taken.
-    HWND combo = GetDlgItem(window, i < 8 ? IDC_OS_COMBO + static_cast<int>(i) : IDC_BATTERY_COMBO);
+    HWND combo = GetDlgItem(window, kCategoryComboIds[i]);
     state.lines[i] = ComboLines(combo);
     state.selected[i] = combo != nullptr ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : -2;
   }
