@@ -53,7 +53,7 @@ class PassWriter {
   void Begin(Category category) {
     category_ = category;
     outcome_ = CategoryOutcome();
-    reportHandedOver_ = diagnosticsHandedOver_ = 0;
+    diagnosticsHandedOver_ = 0;
     troublesBefore_ = wmi_.Troubles().size();
   }
 
@@ -81,10 +81,10 @@ class PassWriter {
   void Add(const std::wstring& line) {
     outcome_.lines.push_back(line);
     outcome_.report.append(line).append(L"\r\n");
-    // Only what is new crosses, so that a category of many lines costs no more than their length.
-    CategoryOutcome added{{line}, outcome_.report.substr(reportHandedOver_),
-                          outcome_.diagnostics.substr(diagnosticsHandedOver_)};
-    reportHandedOver_ = outcome_.report.size();
+    // Only what is new crosses, so that a category of many lines costs no more than their length:
+    // the line, its report text (notices and fallbacks come only as the category ends) and the
+    // diagnostics echoed since the last line.
+    CategoryOutcome added{{line}, line + L"\r\n", outcome_.diagnostics.substr(diagnosticsHandedOver_)};
     diagnosticsHandedOver_ = outcome_.diagnostics.size();
     observer_.Read(category_, std::move(added));
   }
@@ -139,8 +139,7 @@ class PassWriter {
   WmiConnection& wmi_;
   Category category_ = kOs;
   CategoryOutcome outcome_;
-  // How much of the report and the diagnostics Read has passed on so far.
-  std::size_t reportHandedOver_ = 0, diagnosticsHandedOver_ = 0;
+  std::size_t diagnosticsHandedOver_ = 0;  // how much of them Read has passed on
   std::size_t troublesBefore_ = 0;  // noted on the connection before the category began
 };
 
