@@ -113,6 +113,17 @@ TEST_F(ActionsTest, TwoCopyClicksPutTheReportOnTheClipboardTwiceWithTwoConfirmat
   EXPECT_TRUE(actions_.shellCalls.empty());
 }
 
+const wchar_t kNotCopied[] =
+    L"PC 사양을 복사하지 못했습니다. 다른 프로그램이 클립보드를 쓰고 있을 수 있습니다. 잠시 뒤 다시 눌러 주세요.";
+
+TEST_F(ActionsTest, RefusedHandOverShowsNoConfirmation) {
+  actions_.clipboardTakesData = false;
+  CVantrelDlg dialog(testing::PassOutcomes());
+  testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_COPY_PICTURE); });
+  ASSERT_EQ(actions_.messages.size(), 1u);
+  EXPECT_EQ(actions_.messages[0].text, kNotCopied);
+}
+
 // A copy that did not happen (the clipboard held throughout) is said, never confirmed; a clipboard
 // held for a moment is waited for, and that copy is confirmed.
 TEST_F(ActionsTest, HeldClipboardIsSaidAndNotConfirmedUnlessItIsLetGoInTime) {
@@ -122,7 +133,7 @@ TEST_F(ActionsTest, HeldClipboardIsSaidAndNotConfirmedUnlessItIsLetGoInTime) {
     testing::RunShown(dialog, [&](HWND shown) { Click(shown, IDC_COPY_PICTURE); });
   }
   ASSERT_EQ(actions_.messages.size(), 2u);
-  EXPECT_EQ(actions_.messages[0].text, L"PC 사양을 복사하지 못했습니다. 다른 프로그램이 클립보드를 쓰고 있을 수 있습니다. 잠시 뒤 다시 눌러 주세요.");
+  EXPECT_EQ(actions_.messages[0].text, kNotCopied);
   EXPECT_EQ(actions_.messages[1].text, L"PC 사양 복사되었습니다.");
   EXPECT_EQ(actions_.BlocksLeftOver(), 0);
 }
