@@ -77,7 +77,7 @@ class BackgroundPass {
   ULONGLONG deadline_ = 0;
   CategoryOutcomes outcomes_;
   CategoryOutcomes readSoFar_;  // of the categories not finished yet
-  Category current_ = kVga;
+  Category current_ = ReadOrder()[0];
   std::wstring asking_;
   bool started_ = false;
   bool gaveUp_ = false;

@@ -4,13 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "collect/byte_count.h"
 #include "collect/echo.h"
 #include "collect/line_format.h"
-#include "collect/size_text.h"
-#include "probes/adapters.h"
-#include "probes/batteries.h"
-#include "probes/drive_kind.h"
 #include "probes/wmi_connection.h"
 #include "probes/wmi_query.h"
 
@@ -23,9 +18,6 @@ const wchar_t kNothingFound[] = L"없음";
 const wchar_t kNotAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
 // What a category says when the user chose to see the window before it was read.
 const wchar_t kSkipped[] = L"확인 못 함 (기다리지 않고 봄)";
-// What stands before a notice in the report, where no label is beside it.
-const wchar_t* const kReportNames[kCategoryCount] = {L"OS",   L"CPU",   L"RAM", L"Main Board", L"VGA",
-                                                     L"Disk", L"Sound", L"ODD", L"Battery"};
 
 // "0x80041010": a code as Windows' own messages show it.
 std::wstring HexCode(HRESULT code) {
@@ -39,13 +31,14 @@ std::wstring NoticeFor(HRESULT code) {
   return FormatLine(L"확인 못 함 (Windows 오류 %s)", {HexCode(code)});
 }
 
+// The notice after the lines; in the report it stands behind the category's name.
 void AddNotice(CategoryOutcome& outcome, Category category, const std::wstring& notice) {
   outcome.lines.push_back(notice);
-  outcome.report.append(kReportNames[category]).append(L": ").append(notice).append(L"\r\n");
+  outcome.report.append(CategoryOf(category).reportName).append(L": ").append(notice).append(L"\r\n");
 }
 
-// Builds one category at a time, handing the observer each line as it comes and the category once
-// it is finished.
+// Builds one category at a time, handing the observer each line and each trouble as it comes and
+// the category once it is finished.
 class PassWriter {
  public:
   PassWriter(PassObserver& observer, WmiConnection& wmi) : observer_(observer), wmi_(wmi) {}
@@ -54,22 +47,28 @@ class PassWriter {
     category_ = category;
     outcome_ = CategoryOutcome();
     diagnosticsHandedOver_ = 0;
-    troublesBefore_ = wmi_.Troubles().size();
+    noticeHandedOver_ = false;
+    troublesBefore_ = troublesNoted_ = wmi_.Troubles().size();
   }
 
-  std::wstring SingleValue(const wchar_t* statement, const wchar_t* property) {
-    observer_.Asking(category_, statement);
-    return QuerySingleValue(wmi_, statement, property);
+  std::wstring SingleValue(const WmiStatement& statement) {
+    const std::wstring text = StatementText(statement);
+    observer_.Asking(category_, text);
+    std::wstring value = QuerySingleValue(wmi_, text, statement.properties[0]);
+    NoteTroubles();
+    return value;
   }
+  // Each row, or each name as a row of one "Name", handed to `take` as it arrives.
   template <class Take>
-  void EachRow(const wchar_t* statement, const std::vector<std::wstring>& names, Take take) {
-    observer_.Asking(category_, statement);
-    ForEachRow(wmi_, statement, names, take);
-  }
-  template <class Take>
-  void EachName(const wchar_t* statement, Take take) {
-    observer_.Asking(category_, statement);
-    ForEachName(wmi_, statement, take);
+  void EachRow(const WmiStatement& statement, Take take) {
+    const std::wstring text = StatementText(statement);
+    observer_.Asking(category_, text);
+    if (statement.shape == WmiStatement::kNames) {
+      ForEachName(wmi_, text, [&](std::wstring name) { take(PropertyRow{{L"Name", std::move(name)}}); });
+    } else {
+      ForEachRow(wmi_, text, PropertyNames(statement), take);
+    }
+    NoteTroubles();
   }
   // A question that is not WMI's.
   template <class Ask>
@@ -81,18 +80,17 @@ class PassWriter {
   void Add(const std::wstring& line) {
     outcome_.lines.push_back(line);
     outcome_.report.append(line).append(L"\r\n");
-    // Only what is new crosses, so that a category of many lines costs no more than their length:
-    // the line, its report text (notices and fallbacks come only as the category ends) and the
-    // diagnostics echoed since the last line.
-    CategoryOutcome added{{line}, line + L"\r\n", outcome_.diagnostics.substr(diagnosticsHandedOver_)};
-    diagnosticsHandedOver_ = outcome_.diagnostics.size();
-    observer_.Read(category_, std::move(added));
+    HandOver({line}, line + L"\r\n");
   }
 
-  // "없음" in the list; the report gets reportLine (with CR LF) unless it is empty.
-  void AddFallback(const wchar_t* reportLine) {
+  // "없음" in the list, and what the category says of it in the report and the echo.
+  void AddNothingFound() {
+    const CategoryInfo& info = CategoryOf(category_);
     outcome_.lines.push_back(kNothingFound);
-    if (*reportLine != L'\0') outcome_.report.append(reportLine).append(L"\r\n");
+    if (info.whenEmpty == WhenEmpty::kListOnly) return;
+    const std::wstring line = FormatLine(L"%s: %s", {info.reportName, kNothingFound});
+    if (info.whenEmpty == WhenEmpty::kReportAndEcho) Echo(line + L"\n");
+    outcome_.report.append(line).append(L"\r\n");
   }
 
   void AddNotice(const std::wstring& notice) { vantrel::AddNotice(outcome_, category_, notice); }
@@ -106,205 +104,136 @@ class PassWriter {
   // True while every statement of the category so far ended well.
   bool Answered() const { return wmi_.Troubles().size() == troublesBefore_; }
 
-  // Ends a category read from a device list: "없음" only where the list was read to its end; a
-  // failure is said after what did come. False for a failure.
-  bool FinishList(HRESULT failure) {
-    if (FAILED(failure)) {
-      AddNotice(NoticeFor(failure));
-    } else if (Count() == 0) {
-      AddFallback(L"");
+  // Ends a category: after whatever lines did come, the notice of its first trouble; "없음"
+  // only where it was read to its end and found nothing. Then hands it over.
+  void Finish(HRESULT failure = S_OK) {
+    if (FAILED(failure)) Trouble(NoticeFor(failure));
+    if (!outcome_.notice.empty()) {
+      AddNotice(outcome_.notice);
+    } else if (Count() == 0 && CategoryOf(category_).whenEmpty != WhenEmpty::kNeverEmpty) {
+      AddNothingFound();
     }
-    Finish();
-    return SUCCEEDED(failure);
-  }
-
-  // Ends the category. A diagnostic line for each of its statements that did not end well, and
-  // after whatever lines did come, one notice for the first of them. Then hands it over.
-  void Finish() {
-    const std::vector<WmiTrouble>& troubles = wmi_.Troubles();
-    for (std::size_t i = troublesBefore_; i < troubles.size(); ++i) {
-      const std::wstring className = ClassOf(troubles[i].statement);
-      if (troubles[i].code == WBEM_S_TIMEDOUT) {
-        Echo(L"WMI Timeout: %s\n", {className});
-      } else {
-        Echo(L"WMI Error: %s %s\n", {className, HexCode(troubles[i].code)});
-      }
-    }
-    if (!Answered()) AddNotice(NoticeFor(troubles[troublesBefore_].code));
     observer_.Finished(category_, std::move(outcome_));
   }
 
  private:
+  // Only what is new crosses, so that a category of many lines costs no more than their length:
+  // the lines, their report text, the diagnostics since the last hand-over and a first notice.
+  void HandOver(std::vector<std::wstring> lines, std::wstring report) {
+    CategoryOutcome added{std::move(lines), std::move(report), outcome_.diagnostics.substr(diagnosticsHandedOver_), {}};
+    diagnosticsHandedOver_ = outcome_.diagnostics.size();
+    if (!noticeHandedOver_) added.notice = outcome_.notice;
+    noticeHandedOver_ = !outcome_.notice.empty();
+    observer_.Read(category_, std::move(added));
+  }
+
+  // A trouble is said the moment it is known, so that a cut that follows loses neither its line
+  // nor its notice: the first trouble of a category decides the notice.
+  void Trouble(const std::wstring& notice) {
+    if (outcome_.notice.empty()) outcome_.notice = notice;
+    HandOver({}, std::wstring());
+  }
+
+  // A diagnostic line for each statement that has not ended well since the last look.
+  void NoteTroubles() {
+    const std::vector<WmiTrouble>& troubles = wmi_.Troubles();
+    if (troublesNoted_ == troubles.size()) return;
+    const std::size_t first = troublesNoted_;
+    for (; troublesNoted_ < troubles.size(); ++troublesNoted_) {
+      const WmiTrouble& trouble = troubles[troublesNoted_];
+      if (trouble.code == WBEM_S_TIMEDOUT) {
+        Echo(L"WMI Timeout: %s\n", {ClassOf(trouble.statement)});
+      } else {
+        Echo(L"WMI Error: %s %s\n", {ClassOf(trouble.statement), HexCode(trouble.code)});
+      }
+    }
+    Trouble(NoticeFor(troubles[first].code));
+  }
+
   PassObserver& observer_;
   WmiConnection& wmi_;
   Category category_ = kOs;
   CategoryOutcome outcome_;
   std::size_t diagnosticsHandedOver_ = 0;  // how much of them Read has passed on
+  bool noticeHandedOver_ = false;
   std::size_t troublesBefore_ = 0;  // noted on the connection before the category began
+  std::size_t troublesNoted_ = 0;   // said as diagnostics
 };
 
-// " (64비트)" and " (32비트)" when the text names the width, in that order of precedence.
-std::wstring ArchitectureSuffix(const std::wstring& architecture) {
-  if (architecture.find(L"64") != std::wstring::npos) return L" (64비트)";
-  if (architecture.find(L"32") != std::wstring::npos) return L" (32비트)";
-  if (!architecture.empty()) return L" (" + architecture + L")";
-  return std::wstring();
+void AddRowLine(PassWriter& out, const CategoryInfo& info, const PropertyRow& row) {
+  if (info.echoed != nullptr) out.Echo(L"%s: %s\n", {info.reportName, row.at(info.echoed)});
+  out.Add(info.rowLine(row));
 }
 
-void CollectOs(PassWriter& out) {
-  out.Begin(kOs);
-  const std::wstring caption = out.SingleValue(L"SELECT Caption FROM Win32_OperatingSystem", L"Caption");
-  const std::wstring architecture =
-      out.SingleValue(L"SELECT OSArchitecture FROM Win32_OperatingSystem", L"OSArchitecture");
-  // A line is built only from answers that all came, so that no part of one passes for the whole.
-  if (out.Answered()) out.Add(caption + ArchitectureSuffix(architecture));
-  out.Finish();
-}
-
-void CollectCpu(PassWriter& out) {
-  out.Begin(kCpu);
-  const std::wstring name = out.SingleValue(L"SELECT Name FROM Win32_Processor", L"Name");
-  if (out.Answered()) out.Add(name);
-  out.Finish();
-}
-
-void CollectRam(PassWriter& out) {
-  out.Begin(kRam);
-  const std::wstring total = FormatGB(ReadByteCount(
-      out.SingleValue(L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", L"TotalPhysicalMemory")));
-  if (out.Answered()) out.Add(FormatLine(L"총 RAM: %s", {total}));
-  out.EachRow(
-      L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory",
-      {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"},
-      [&](const PropertyRow& module) {
-        const std::wstring capacity = FormatGB(ReadByteCount(module.at(L"Capacity")));
-        out.Add(FormatLine(L"%s / %s : %s / %s MHz / %s / %s",
-                           {module.at(L"DeviceLocator"), module.at(L"BankLabel"), capacity, module.at(L"Speed"),
-                            module.at(L"Manufacturer"), module.at(L"PartNumber")}));
-      });
-  out.Finish();
-}
-
-void CollectMainBoard(PassWriter& out) {
-  out.Begin(kMainBoard);
-  const std::wstring manufacturer = out.SingleValue(L"SELECT Manufacturer FROM Win32_BaseBoard", L"Manufacturer");
-  const std::wstring product = out.SingleValue(L"SELECT Product FROM Win32_BaseBoard", L"Product");
-  if (out.Answered()) out.Add(FormatLine(L"%s (%s)", {product, manufacturer}));
-  out.Finish();
-}
-
-// False when the adapters could not all be read.
-bool CollectVga(PassWriter& out) {
-  out.Begin(kVga);
-  const AdapterList found = out.Device(EnumerateAdapters);
-  for (const AdapterInfo& adapter : found.adapters) {
-    out.Add(FormatLine(L"%s ( %s )", {adapter.Description, FormatGB(adapter.DedicatedVideoMemory)}));
+// A category's statements in order: its single values give one line once they all answered, so
+// that no part of one passes for the whole; each row gives a line as it arrives.
+void ReadFromWmi(PassWriter& out, const CategoryInfo& info) {
+  out.Begin(info.category);
+  std::vector<std::wstring> values;
+  const auto addValuesLine = [&] {
+    if (!values.empty() && out.Answered()) out.Add(info.valuesLine(values));
+    values.clear();
+  };
+  for (const WmiStatement& statement : info.statements) {
+    if (statement.className == nullptr) break;
+    if (statement.shape == WmiStatement::kValue) {
+      values.push_back(out.SingleValue(statement));
+      continue;
+    }
+    addValuesLine();
+    out.EachRow(statement, [&](const PropertyRow& row) { AddRowLine(out, info, row); });
   }
-  return out.FinishList(found.failure);
-}
-
-// What ends a disk's line once Windows said what kind of drive it is.
-const wchar_t* KindSuffix(DriveKind kind) {
-  switch (kind) {
-    case DriveKind::kHdd:
-      return L" / HDD";
-    case DriveKind::kSsd:
-      return L" / SSD";
-    case DriveKind::kNvmeSsd:
-      return L" / NVMe SSD";
-    case DriveKind::kUnknown:
-      break;
-  }
-  return L"";
-}
-
-void CollectHdd(PassWriter& out) {
-  out.Begin(kHdd);
-  out.EachRow(L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
-              {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}, [&](const PropertyRow& disk) {
-                const std::wstring& model = disk.at(L"Model");
-                const std::wstring size = FormatDiskSize(ReadByteCount(disk.at(L"Size")));
-                out.Echo(L"Disk: %s\n", {model});
-                out.Add(FormatLine(L"Disk %s : %s (%s) / %s%s", {disk.at(L"Index"), model, size, disk.at(L"InterfaceType"),
-                                                               KindSuffix(QueryDriveKind(disk.at(L"Index")))}));
-              });
-  if (out.Count() == 0 && out.Answered()) out.AddFallback(L"Disk: 없음");
+  addValuesLine();
   out.Finish();
 }
 
-void CollectSound(PassWriter& out) {
-  out.Begin(kSound);
-  out.EachName(L"SELECT Name FROM Win32_SoundDevice", [&](const std::wstring& name) {
-    out.Echo(L"Sound: %s\n", {name});
-    out.Add(name);
-  });
-  if (out.Count() == 0 && out.Answered()) out.AddFallback(L"Sound: 없음");
-  out.Finish();
+// False when the device's list could not all be read.
+bool ReadFromDevice(PassWriter& out, const CategoryInfo& info) {
+  out.Begin(info.category);
+  const DeviceLines found = out.Device(info.readDevice);
+  for (const std::wstring& line : found.lines) out.Add(line);
+  out.Finish(found.failure);
+  return SUCCEEDED(found.failure);
 }
-
-void CollectOdd(PassWriter& out) {
-  out.Begin(kOdd);
-  out.EachName(L"SELECT Name FROM Win32_CDROMDrive", [&](const std::wstring& name) {
-    out.Echo(L"ODD: %s\n", {name});
-    out.Add(name);
-  });
-  if (out.Count() == 0 && out.Answered()) {
-    out.Echo(L"ODD: 없음\n");
-    out.AddFallback(L"ODD: 없음");
-  }
-  out.Finish();
-}
-
-// One line a system battery, as the driver gave it; a desktop gets "없음" and no report line.
-// False when the batteries could not all be read.
-bool CollectBattery(PassWriter& out) {
-  out.Begin(kBattery);
-  const BatteryReading reading = out.Device(ReadBatteries);
-  for (std::size_t n = 0; n < reading.batteries.size(); ++n) {
-    const BatteryHealth& battery = reading.batteries[n];
-    // 64 bits: full × 100 cannot overflow whatever the driver says.
-    const unsigned long long percent = 100ull * battery.fullChargedCapacity / battery.designedCapacity;
-    std::wstring line = FormatLine(L"배터리 %s : %s%% (%s / %s mWh)",
-                                   {std::to_wstring(n), std::to_wstring(percent), std::to_wstring(battery.fullChargedCapacity),
-                                    std::to_wstring(battery.designedCapacity)});
-    if (battery.cycleCount != 0) line += FormatLine(L" / 충전 %s회", {std::to_wstring(battery.cycleCount)});
-    out.Add(line);
-  }
-  return out.FinishList(reading.failure);
-}
-
-constexpr Category kWmiCategories[] = {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd};
 
 }  // namespace
 
 PassResult RunCollectionPass(PassObserver& observer) {
   WmiConnection wmi;
   PassWriter out(observer, wmi);
-  const bool adaptersRead = CollectVga(out);
-  observer.Asking(kOs, kConnecting);
-  if (!wmi.Open()) {
+  bool devicesRead = true;
+  bool connecting = true, unavailable = false;
+  for (const Category category : ReadOrder()) {
+    const CategoryInfo& info = CategoryOf(category);
+    if (!info.FromWmi()) {
+      devicesRead &= ReadFromDevice(out, info);
+      continue;
+    }
+    if (connecting) {
+      connecting = false;
+      observer.Asking(category, kConnecting);
+      unavailable = !wmi.Open();
+      if (unavailable) break;
+    }
+    ReadFromWmi(out, info);
+  }
+  if (unavailable) {
     const std::wstring notice = NoticeFor(wmi.OpenFailure());
-    for (Category category : kWmiCategories) {
+    bool first = true;
+    for (const Category category : ReadOrder()) {
+      if (!CategoryOf(category).FromWmi()) continue;
       out.Begin(category);
       // The first category said leads the diagnostics.
-      if (category == kWmiCategories[0]) out.Echo(L"WMI Init Failed\n");
+      if (first) out.Echo(L"WMI Init Failed\n");
+      first = false;
       out.AddNotice(notice);
       out.Finish();
     }
-    CollectBattery(out);
     observer.Ended(PassResult::kWmiUnavailable);
     return PassResult::kWmiUnavailable;
   }
-  CollectOs(out);
-  CollectCpu(out);
-  CollectRam(out);
-  CollectMainBoard(out);
-  CollectHdd(out);
-  CollectSound(out);
-  CollectOdd(out);
-  const bool batteriesRead = CollectBattery(out);
   // The open began the list afresh.
-  const bool complete = wmi.Troubles().empty() && adaptersRead && batteriesRead;
+  const bool complete = wmi.Troubles().empty() && devicesRead;
   const PassResult result = complete ? PassResult::kComplete : PassResult::kIncomplete;
   observer.Ended(result);
   wmi.Close();
@@ -319,7 +248,8 @@ std::wstring ClassOf(const std::wstring& statement) {
 }
 
 CategoryOutcome CutShortOutcome(Category category, CategoryOutcome soFar, CutShort why) {
-  AddNotice(soFar, category, why == CutShort::kSkipped ? kSkipped : kNotAnswered);
+  const std::wstring notice = !soFar.notice.empty() ? soFar.notice : why == CutShort::kSkipped ? kSkipped : kNotAnswered;
+  AddNotice(soFar, category, notice);
   return soFar;
 }
 
@@ -327,6 +257,7 @@ void Append(CategoryOutcome& outcome, CategoryOutcome added) {
   for (std::wstring& line : added.lines) outcome.lines.push_back(std::move(line));
   outcome.report.append(added.report);
   outcome.diagnostics.append(added.diagnostics);
+  if (outcome.notice.empty()) outcome.notice = std::move(added.notice);
 }
 
 void SayDiagnostics(const CategoryOutcomes& outcomes) {

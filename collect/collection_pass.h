@@ -10,11 +10,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "collect/categories.h"
 #include "collect/category_list.h"
 
 namespace vantrel {
-
-enum Category : std::size_t { kOs, kCpu, kRam, kMainBoard, kVga, kHdd, kSound, kOdd, kBattery, kCategoryCount };
 
 using CategoryLists = std::array<CategoryList*, kCategoryCount>;
 
@@ -27,10 +26,13 @@ enum class PassResult {
 // One category's share of a pass: the lines its list shows, its text in the report (its lines
 // each with CR LF; the "없음" fallbacks differ between the two), and the diagnostic lines its
 // reading gave ("Disk: <model>\n", "WMI Error: ...\n"), for whoever takes the outcome to say once.
+// The notice of its first trouble is kept from the moment it happens, so that a category cut
+// short later still says that trouble rather than the cut.
 struct CategoryOutcome {
   std::vector<std::wstring> lines;
   std::wstring report;
   std::wstring diagnostics;
+  std::wstring notice;
 };
 // What has come of each category; nothing for one the pass has not finished.
 using CategoryOutcomes = std::array<std::optional<CategoryOutcome>, kCategoryCount>;
@@ -51,7 +53,7 @@ class PassObserver {
   virtual void Ended(PassResult result) = 0;
 };
 
-// Appends what a category gained to what it had.
+// Appends what a category gained to what it had; the first notice stays.
 void Append(CategoryOutcome& outcome, CategoryOutcome added);
 
 // Keeps what each category gave, for a pass run and shown on one thread.
@@ -66,9 +68,9 @@ class KeptOutcomes final : public PassObserver {
 // What Asking names while the WMI connection is being opened.
 constexpr wchar_t kConnecting[] = L"connect";
 
-// The pass: the adapters first, since they never wait on WMI, then the WMI categories in their
-// order, over a WMI connection of its own, then the batteries. It writes nothing anywhere: the diagnostic lines travel
-// in the outcomes. When the connection cannot be opened, "WMI Init Failed\n" leads the
+// The pass: the categories in their read order (the device probes first, since they never wait
+// on WMI, then the WMI categories over a WMI connection of its own). It writes nothing anywhere:
+// the diagnostic lines travel in the outcomes. When the connection cannot be opened, "WMI Init Failed\n" leads the
 // diagnostics and each WMI category says so, with the failing step's code.
 PassResult RunCollectionPass(PassObserver& observer);
 
@@ -77,7 +79,8 @@ std::wstring ClassOf(const std::wstring& statement);
 
 // Why a category was not finished: no answer in time, or the user chose not to wait.
 enum class CutShort { kNotAnswered, kSkipped };
-// What a category shows when the pass did not finish it: the lines that came, then the notice.
+// What a category shows when the pass did not finish it: the lines that came, then the notice of
+// its first trouble, or else of the cut.
 CategoryOutcome CutShortOutcome(Category category, CategoryOutcome soFar, CutShort why);
 
 // Writes the diagnostics of what came, in category order, to the echo stream.

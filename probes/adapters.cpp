@@ -1,5 +1,5 @@
 // Lists the graphics adapters through DXGI: one record per adapter whose description reads, and
-// the failure that cut the list short.
+// the first failure that left the list short.
 #include "probes/adapters.h"
 
 #include <dxgi.h>
@@ -54,14 +54,21 @@ AdapterList EnumerateAdapters() {
     // next index is no more likely to answer, and the adapters read so far are still true.
     const HRESULT enumerated = factory->EnumAdapters1(index, adapter.Put());
     if (!adapter.Receive(enumerated)) {
-      if (enumerated != DXGI_ERROR_NOT_FOUND) list.failure = FAILED(enumerated) ? enumerated : E_POINTER;
+      if (enumerated != DXGI_ERROR_NOT_FOUND && list.failure == S_OK) {
+        list.failure = FAILED(enumerated) ? enumerated : E_POINTER;
+      }
       break;
     }
 
     // Cleared as raw bytes, so a description that the adapter leaves short still ends in NULs.
     DXGI_ADAPTER_DESC1 desc;
     std::memset(&desc, 0, sizeof desc);
-    if (FAILED(adapter->GetDesc1(&desc))) continue;
+    // An adapter that cannot describe itself is not shown, but the list says it is short.
+    const HRESULT described = adapter->GetDesc1(&desc);
+    if (FAILED(described)) {
+      if (list.failure == S_OK) list.failure = described;
+      continue;
+    }
 
     AdapterInfo info;
     info.Description = DescriptionText(desc);

@@ -16,8 +16,9 @@ struct AdapterInfo {
 
 struct AdapterList {
   std::vector<AdapterInfo> adapters;  // in the factory's index order
-  // Why the list may be short: the factory could not be made or the enumeration failed before
-  // its end. S_OK when every adapter was asked. An adapter whose description fails is left out.
+  // Why the list may be short: the factory could not be made, the enumeration failed before its
+  // end, or an adapter could not describe itself (it is left out; the others are still read).
+  // S_OK when every adapter was read.
   HRESULT failure = S_OK;
 };
 

@@ -17,9 +17,6 @@ constexpr UINT_PTR kLookTimer = 1;
 // Posted by the pass at each hand-over (WM_USER values belong to the dialog class itself).
 constexpr UINT kPassMoved = WM_APP + 1;
 
-// The spec window's labels, in category order.
-const wchar_t* const kLabels[kCategoryCount] = {L"OS",  L"CPU",   L"RAM", L"Main Board", L"VGA",
-                                                L"HDD", L"Sound", L"ODD", L"Battery"};
 const wchar_t kSlowText[] =
     L"Windows가 느리게 응답하고 있습니다. 조금 더 기다려 주세요.\r\n"
     L"기다리지 않으려면 아래 단추를 누르세요. 읽은 항목까지 보여 드립니다.";
@@ -114,7 +111,7 @@ void ProgressWindow::ShowProgress() {
   const std::size_t step = finished < kCategoryCount ? finished + 1 : kCategoryCount;
   SetTextIfChanged(window, IDC_PROGRESS_CATEGORY,
                    FormatLine(L"지금 읽는 항목: %s (%s/%s)",
-                              {kLabels[pass_->Current()], std::to_wstring(step), std::to_wstring(kCategoryCount)}));
+                              {CategoryOf(pass_->Current()).label, std::to_wstring(step), std::to_wstring(kCategoryCount)}));
   RECT frame{};
   GetWindowRect(Control(IDC_PROGRESS_FRAME), &frame);
   const int inside = frame.right - frame.left - 2;

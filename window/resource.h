@@ -8,22 +8,13 @@
 #define IDB_COPY_BUTTON 132
 #define IDB_HOMEPAGE_BUTTON 133
 
-// The category combos, in category order: OS, CPU, RAM, Main Board, VGA, HDD, Sound, ODD, Battery.
-#define IDC_OS_COMBO 1007
-#define IDC_CPU_COMBO 1008
-#define IDC_RAM_COMBO 1009
-#define IDC_MAINBOARD_COMBO 1010
-#define IDC_VGA_COMBO 1011
-#define IDC_HDD_COMBO 1012
-#define IDC_SOUND_COMBO 1013
-#define IDC_ODD_COMBO 1014
+// The category combos' ids are the category table's (collect/categories.cpp).
 
 #define IDC_BANNER_PICTURE 1015
 #define IDC_COPY_PICTURE 1016
 #define IDC_HOMEPAGE_PICTURE 1017
 #define IDC_INSTRUCTION_COPY 1018
 #define IDC_INSTRUCTION_HOMEPAGE 1019
-#define IDC_BATTERY_COMBO 1020
 
 // The progress window shown while the pass takes time.
 #define IDC_PROGRESS_CATEGORY 1101

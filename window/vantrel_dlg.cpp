@@ -50,7 +50,7 @@ CVantrelDlg::CVantrelDlg(CategoryOutcomes outcomes)
 
 void CVantrelDlg::DoDataExchange() {
   for (std::size_t i = 0; i < m_categoryCombos.size(); ++i) {
-    m_categoryCombos[i].Attach(Control(kCategoryComboIds[i]));
+    m_categoryCombos[i].Attach(Control(Categories()[i].comboId));
   }
 }
 

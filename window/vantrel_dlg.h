@@ -1,4 +1,4 @@
-// The spec window: eight category combos with their labels, a banner and two picture buttons,
+// The spec window: a combo for each category with their labels, a banner and two picture buttons,
 // and two red instruction lines. It is made once the collection pass is over, and shows what the
 // pass gave.
 #pragma once
@@ -16,12 +16,6 @@
 #include "window/resource.h"
 
 namespace vantrel {
-
-// The category combos' ids, in category order; the battery's came after the ids that follow ODD's
-// were taken.
-inline constexpr int kCategoryComboIds[kCategoryCount] = {
-    IDC_OS_COMBO,  IDC_CPU_COMBO,   IDC_RAM_COMBO, IDC_MAINBOARD_COMBO, IDC_VGA_COMBO,
-    IDC_HDD_COMBO, IDC_SOUND_COMBO, IDC_ODD_COMBO, IDC_BATTERY_COMBO};
 
 class CVantrelDlg : public ModalDialog {
  public:

@@ -45,7 +45,7 @@ using vantrel::ComPtr;
 
 void RunStatement(IWbemServices* services, vantrel::testing::MachineStatement statement) {
   Bstr language(L"WQL");
-  Bstr query(vantrel::testing::StatementText(statement));
+  Bstr query(vantrel::testing::StatementText(statement).c_str());
   ComPtr<IEnumWbemClassObject> results;
   if (FAILED(services->ExecQuery(language.Get(), query.Get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
                                  nullptr, results.Put()))) {

@@ -225,40 +225,49 @@ TEST_F(CollectionPassTest, LinesReadBeforeATimeOutOrFailureStayAndOnlyTheirCateg
 }
 
 // On its own thread the pass is waited for 90 s at most, the connection included: what came by
-// then shows, a category cut short keeps the lines it had read, the rest says it got no answer,
-// the statement being asked is echoed, and nothing that the abandoned pass reads later is said.
+// then shows, a category cut short keeps the lines it had read and the trouble it had met, the
+// rest says it got no answer, the statement being asked is echoed, and nothing that the abandoned
+// pass reads later is said. The batteries, which never wait on WMI, are read before it.
 TEST_F(CollectionPassTest, OnItsOwnThreadThePassIsGivenUpAfterNinetySeconds) {
-  FakeQueryAnswer hanging, slow, fiveDisks{{Disk(0, L"A", L"0"), Disk(1, L"B", L"0"), Disk(2, L"C", L"0"),
-                                             Disk(3, L"D", L"0"), Disk(4, L"E", L"0")}};
+  FakeQueryAnswer hanging, slow, slower, fiveDisks{{Disk(0, L"A", L"0"), Disk(1, L"B", L"0"), Disk(2, L"C", L"0"),
+                                                     Disk(3, L"D", L"0"), Disk(4, L"E", L"0")}};
   hanging.hangFrom = 0;
   slow.firstObjectDelay = 10000;  // seven statements before the disks: 70 s
+  slower.firstObjectDelay = 17000;  // the board's maker reached at 78 s, its product cut at 90 s
   FakeQueryAnswer twoOfFiveDisks = fiveDisks;
   twoOfFiveDisks.hangFrom = 2;
+  FakeQueryAnswer invalidClass;
+  invalidClass.execQueryResult = WBEM_E_INVALID_CLASS;
   const Lines notAnswered = {L"OS: " + kNotAnswered, L"CPU: " + kNotAnswered, L"RAM: " + kNotAnswered,
                              L"Main Board: " + kNotAnswered, L"Graphics Adapter B ( 0 GB )"};
   const Lines cutShort = {L"Disk: " + kNotAnswered, L"Sound: " + kNotAnswered, L"ODD: " + kNotAnswered,
-                          L"Battery: " + kNotAnswered};
+                          L"배터리 0 : 80% (40000 / 50000 mWh)"};
   const struct {
     const char* what;
-    FakeQueryAnswer unscripted, disks;
+    FakeQueryAnswer unscripted, disks, boardMaker;
     bool connectHangs;
     Lines report;
     const char* echoed;
   } cases[] = {
-      {"every provider", hanging, fiveDisks, false, notAnswered,
+      {"every provider", hanging, fiveDisks, hanging, false, notAnswered,
        "WMI Timeout: Win32_OperatingSystem\nWMI Timeout: Win32_Processor\nWMI Timeout: Win32_ComputerSystem\n"},
-      {"the connection", FakeQueryAnswer(), fiveDisks, true, notAnswered, "WMI Timeout: connect\n"},
-      {"the disks after two of five", slow, twoOfFiveDisks, false,
+      {"the connection", FakeQueryAnswer(), fiveDisks, FakeQueryAnswer(), true, notAnswered, "WMI Timeout: connect\n"},
+      {"the disks after two of five", slow, twoOfFiveDisks, slow, false,
        {L"", L"", L"총 RAM: 0 GB", L" ()", L"Graphics Adapter B ( 0 GB )", L"Disk 0 : A (0) / IDE",
         L"Disk 1 : B (0) / IDE"},
-       "Disk: A\nDisk: B\nWMI Timeout: Win32_DiskDrive\n"}};
+       "Disk: A\nDisk: B\nWMI Timeout: Win32_DiskDrive\n"},
+      {"the board after its maker failed", slower, fiveDisks, invalidClass, false,
+       {L"", L"", L"총 RAM: 0 GB", L"Main Board: 확인 못 함 (Windows 오류 0x80041010)", L"Graphics Adapter B ( 0 GB )"},
+       "WMI Error: Win32_BaseBoard 0x80041010\nWMI Timeout: Win32_BaseBoard\n"}};
   dxgi_.adapters = {{L"Graphics Adapter B", 134217728}};
+  devices_.batteries = {FakeBattery{}};
   for (const auto& stuck : cases) {
     SCOPED_TRACE(stuck.what);
     wmi_.now = 0;
     wmi_.unscripted = stuck.unscripted;
     wmi_.connectHangs = stuck.connectHangs;
     Answer(kDisksStatement, stuck.disks);
+    wmi_.Answer(StatementText(kBoardMakerStatement), stuck.boardMaker);
     // An operating system that answers in 10 s: the limit falls inside a statement, never between two.
     wmi_.Answer(StatementText(kCaptionStatement), slow);
     // Answered at once, but reached only after the limit.
@@ -451,7 +460,8 @@ TEST_F(CollectionPassTest, NoAdapterLeavesNoVgaLineInTheReportAndAFailureSaysSo)
       {S_OK, -1, {}, PassResult::kComplete, {L"없음"}, {}},
       {DXGI_ERROR_UNSUPPORTED, -1, {}, PassResult::kIncomplete, {failed}, {L"VGA: " + failed}},
       {S_OK, 1, {{L"Graphics Adapter B", 134217728}, {L"Never read", 0}}, PassResult::kIncomplete,
-       {L"Graphics Adapter B ( 0 GB )", failed}, {L"Graphics Adapter B ( 0 GB )", L"VGA: " + failed}}};
+       {L"Graphics Adapter B ( 0 GB )", failed}, {L"Graphics Adapter B ( 0 GB )", L"VGA: " + failed}},
+      {S_OK, -1, {{L"Undescribed", 0, 0, DXGI_ERROR_UNSUPPORTED}}, PassResult::kIncomplete, {failed}, {L"VGA: " + failed}}};
   for (const auto& adapters : cases) {
     AnswerWorkedExample();
     dxgi_.createResult = adapters.createResult;

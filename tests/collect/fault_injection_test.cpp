@@ -124,7 +124,7 @@ std::wstring DescriptionOf(const FakeAdapter& adapter) {
   return units.substr(0, units.find(L'\0'));
 }
 
-// The adapters that read, and why the list was cut short (S_OK for its end).
+// The adapters that read, and the first failure that left the list short (S_OK for none).
 std::vector<std::pair<std::wstring, std::uint64_t>> AdapterList(const RandomMachine& machine, HRESULT* failure) {
   std::vector<std::pair<std::wstring, std::uint64_t>> adapters;
   *failure = FAILED(machine.createResult) ? machine.createResult : machine.giveFactory ? S_OK : E_POINTER;
@@ -133,13 +133,17 @@ std::vector<std::pair<std::wstring, std::uint64_t>> AdapterList(const RandomMach
     // Any answer at the scripted index ends the list: the end signal, another failure, or a
     // success that brings no adapter, which no enumeration can use.
     if (machine.failEnumAt >= 0 && index == static_cast<std::size_t>(machine.failEnumAt)) {
-      if (machine.enumFailure != DXGI_ERROR_NOT_FOUND) *failure = FAILED(machine.enumFailure) ? machine.enumFailure : E_POINTER;
+      if (machine.enumFailure != DXGI_ERROR_NOT_FOUND && SUCCEEDED(*failure)) {
+        *failure = FAILED(machine.enumFailure) ? machine.enumFailure : E_POINTER;
+      }
       break;
     }
     if (index >= machine.adapters.size()) break;
     const FakeAdapter& adapter = machine.adapters[index];
     if (SUCCEEDED(adapter.getDescResult)) {
       adapters.emplace_back(DescriptionOf(adapter), static_cast<std::uint64_t>(adapter.dedicatedVideoMemory));
+    } else if (SUCCEEDED(*failure)) {
+      *failure = adapter.getDescResult;  // the first failure is the one said
     }
   }
   return adapters;
@@ -202,9 +206,6 @@ std::wstring Hex(HRESULT code) {
 
 std::wstring FailedNotice(HRESULT code) { return L"확인 못 함 (Windows 오류 " + Hex(code) + L")"; }
 
-const wchar_t* const kReportNames[kCategoryCount] = {L"OS",  L"CPU",  L"RAM",   L"Main Board",
-                                                     L"VGA", L"Disk", L"Sound", L"ODD"};
-
 struct Prediction {
   HRESULT openFailure = S_OK;
   bool complete = true;
@@ -224,7 +225,7 @@ Prediction Predict(const RandomMachine& machine) {
   };
   auto notice = [&](Category category, HRESULT code) {
     p.lists[category].push_back(FailedNotice(code));
-    reports[category] += std::wstring(kReportNames[category]) + L": " + FailedNotice(code) + L"\r\n";
+    reports[category] += std::wstring(CategoryOf(category).reportName) + L": " + FailedNotice(code) + L"\r\n";
   };
   auto fallback = [&](Category category, const wchar_t* reportLine) {
     if (!p.lists[category].empty()) return;
@@ -266,7 +267,9 @@ Prediction Predict(const RandomMachine& machine) {
   p.openFailure = OpenFailure(machine, &p.heldAfterFailedOpen);
   if (FAILED(p.openFailure)) {
     p.complete = false;
-    for (Category category : {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd}) notice(category, p.openFailure);
+    for (const CategoryInfo& info : Categories()) {
+      if (info.FromWmi()) notice(info.category, p.openFailure);
+    }
     fallback(kBattery, nullptr);
     finish();
     return p;

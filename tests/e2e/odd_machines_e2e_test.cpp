@@ -219,7 +219,7 @@ Layout MeasureLayout(HWND window) {
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     if (testing::WindowText(child) == L"Main Board") layout.label = SizeOf(child);
   }
-  layout.combo = SizeOf(GetDlgItem(window, IDC_OS_COMBO));
+  layout.combo = SizeOf(GetDlgItem(window, CategoryOf(kOs).comboId));
   layout.instruction = SizeOf(GetDlgItem(window, IDC_INSTRUCTION_COPY));
   return layout;
 }

@@ -33,26 +33,8 @@ struct ExpectedControl {
   const wchar_t* text;  // null: not checked (combos, pictures)
 };
 
-// The template, in creation (z and tab) order.
+// The template's controls after each category's combo and label, in creation (z and tab) order.
 const ExpectedControl kControls[] = {
-    {IDC_OS_COMBO, L"ComboBox", 0x50210003, 237, 4, 190, 30, nullptr},
-    {IDC_CPU_COMBO, L"ComboBox", 0x50210003, 237, 20, 190, 30, nullptr},
-    {IDC_RAM_COMBO, L"ComboBox", 0x50210003, 237, 36, 190, 30, nullptr},
-    {IDC_MAINBOARD_COMBO, L"ComboBox", 0x50210003, 237, 52, 190, 30, nullptr},
-    {IDC_VGA_COMBO, L"ComboBox", 0x50210003, 237, 68, 190, 30, nullptr},
-    {IDC_HDD_COMBO, L"ComboBox", 0x50210003, 237, 84, 190, 30, nullptr},
-    {IDC_SOUND_COMBO, L"ComboBox", 0x50210003, 237, 100, 190, 30, nullptr},
-    {IDC_ODD_COMBO, L"ComboBox", 0x50210003, 237, 116, 190, 30, nullptr},
-    {IDC_BATTERY_COMBO, L"ComboBox", 0x50210003, 237, 132, 190, 30, nullptr},
-    {-1, L"Static", 0x50020000, 197, 6, 37, 8, L"OS"},
-    {-1, L"Static", 0x50020000, 197, 23, 37, 8, L"CPU"},
-    {-1, L"Static", 0x50020000, 197, 39, 37, 8, L"RAM"},
-    {-1, L"Static", 0x50020000, 197, 70, 37, 8, L"VGA"},
-    {-1, L"Static", 0x50020000, 197, 55, 37, 8, L"Main Board"},
-    {-1, L"Static", 0x50020000, 197, 86, 37, 8, L"HDD"},
-    {-1, L"Static", 0x50020000, 197, 102, 37, 8, L"Sound"},
-    {-1, L"Static", 0x50020000, 197, 118, 37, 8, L"ODD"},
-    {-1, L"Static", 0x50020000, 197, 134, 37, 8, L"Battery"},
     {IDC_BANNER_PICTURE, L"Static", 0x5000000E, 0, 0, 13, 11, nullptr},
     {IDC_COPY_PICTURE, L"Static", 0x5000010E, 0, 101, 13, 11, nullptr},
     {IDC_HOMEPAGE_PICTURE, L"Static", 0x5000010E, 0, 136, 13, 11, nullptr},
@@ -60,6 +42,20 @@ const ExpectedControl kControls[] = {
     {IDC_INSTRUCTION_HOMEPAGE, L"Static", 0x50020000, 197, 169, 225, 16,
      L"2. \"홈페이지 바로가기\" 버튼 클릭한 후 게시판에 붙여넣기"},
 };
+// The rows of combos and labels: one a category, in the table's order, 16 units apart.
+constexpr int kFirstRow = 4, kRowPitch = 16;
+
+void ExpectControl(const testing::TemplateItem& item, const ExpectedControl& expected) {
+  EXPECT_EQ(item.id, static_cast<DWORD>(expected.id));
+  EXPECT_EQ(_wcsicmp(item.className.c_str(), expected.className), 0) << item.className;
+  EXPECT_EQ(item.style, expected.style);
+  EXPECT_EQ(item.exStyle, 0u);
+  EXPECT_EQ(item.x, expected.x);
+  EXPECT_EQ(item.y, expected.y);
+  EXPECT_EQ(item.width, expected.width);
+  EXPECT_EQ(item.height, expected.height);
+  EXPECT_EQ(item.text, expected.text != nullptr ? expected.text : L"");
+}
 
 class SpecWindowEndToEnd : public ::testing::Test {
  protected:
@@ -102,21 +98,30 @@ TEST(DialogTemplate, HoldsTheWindowAndEveryControlExactly) {
   EXPECT_EQ(dialog.charSet, 129);
   EXPECT_EQ(dialog.face, L"맑은 고딕");
 
-  ASSERT_EQ(dialog.items.size(), std::size(kControls));
-  for (std::size_t i = 0; i < dialog.items.size(); ++i) {
-    const testing::TemplateItem& item = dialog.items[i];
-    const ExpectedControl& expected = kControls[i];
-    SCOPED_TRACE("control #" + std::to_string(i) + ", id " + std::to_string(expected.id));
-    EXPECT_EQ(item.id, static_cast<DWORD>(expected.id));
-    EXPECT_EQ(_wcsicmp(item.className.c_str(), expected.className), 0) << item.className;
-    EXPECT_EQ(item.style, expected.style);
-    EXPECT_EQ(item.exStyle, 0u);
-    EXPECT_EQ(item.x, expected.x);
-    EXPECT_EQ(item.y, expected.y);
-    EXPECT_EQ(item.width, expected.width);
-    EXPECT_EQ(item.height, expected.height);
-    EXPECT_EQ(item.text, expected.text != nullptr ? expected.text : L"");
+  ASSERT_EQ(dialog.items.size(), 2 * kCategoryCount + std::size(kControls));
+  for (std::size_t c = 0; c < kCategoryCount; ++c) {
+    SCOPED_TRACE(testing::Utf8Of(Categories()[c].label));
+    const int row = kFirstRow + kRowPitch * static_cast<int>(c);
+    ExpectControl(dialog.items[c], {Categories()[c].comboId, L"ComboBox", 0x50210003, 237, row, 190, 30, nullptr});
   }
+  // The labels follow the combos, each inside its category's row (their order among themselves is
+  // the template's own).
+  std::vector<std::wstring> labels(kCategoryCount);
+  for (std::size_t i = kCategoryCount; i < 2 * kCategoryCount; ++i) {
+    const testing::TemplateItem& item = dialog.items[i];
+    const std::size_t row = static_cast<std::size_t>((item.y - kFirstRow) / kRowPitch);
+    ASSERT_LT(row, kCategoryCount) << testing::Utf8Of(item.text);
+    ExpectControl(item, {-1, L"Static", 0x50020000, 197, item.y, 37, 8, Categories()[row].label});
+    EXPECT_LE(item.y + item.height, kFirstRow + kRowPitch * static_cast<int>(row + 1)) << testing::Utf8Of(item.text);
+    labels[row] = item.text;
+  }
+  for (std::size_t c = 0; c < kCategoryCount; ++c) EXPECT_EQ(labels[c], Categories()[c].label);
+  for (std::size_t i = 0; i < std::size(kControls); ++i) {
+    SCOPED_TRACE("control #" + std::to_string(i) + ", id " + std::to_string(kControls[i].id));
+    ExpectControl(dialog.items[2 * kCategoryCount + i], kControls[i]);
+  }
+  // The instruction lines stand below the last row.
+  EXPECT_GE(kControls[3].y, kFirstRow + kRowPitch * static_cast<int>(kCategoryCount));
 }
 
 TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
@@ -127,19 +132,20 @@ TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
   for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     children.push_back(child);
   }
-  ASSERT_EQ(children.size(), std::size(kControls));
+  const std::vector<testing::TemplateItem>& items = shipped.Fields().items;  // held to the table above
+  ASSERT_EQ(children.size(), items.size());
 
   for (std::size_t i = 0; i < children.size(); ++i) {
-    const ExpectedControl& expected = kControls[i];
-    const bool combo = expected.className == std::wstring(L"ComboBox");
+    const testing::TemplateItem& expected = items[i];
+    const bool combo = _wcsicmp(expected.className.c_str(), L"ComboBox") == 0;
     HWND control = children[i];
-    SCOPED_TRACE("control #" + std::to_string(i) + ", id " + std::to_string(expected.id));
+    SCOPED_TRACE("control #" + std::to_string(i) + ", id " + std::to_string(static_cast<int>(expected.id)));
     EXPECT_EQ(static_cast<WORD>(GetDlgCtrlID(control)), static_cast<WORD>(expected.id));
-    EXPECT_EQ(testing::ClassName(control), expected.className);
+    EXPECT_EQ(_wcsicmp(testing::ClassName(control).c_str(), expected.className.c_str()), 0);
     // A combo box hands its vertical scroll bar on to its drop-down list.
     const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
     EXPECT_EQ(style, combo ? expected.style & ~static_cast<DWORD>(WS_VSCROLL) : expected.style);
-    if (expected.text != nullptr) {
+    if (!combo && (expected.style & SS_TYPEMASK) != SS_BITMAP) {
       EXPECT_EQ(testing::WindowText(control), expected.text);
     }
 
@@ -201,7 +207,7 @@ TEST_F(SpecWindowEndToEnd, EchoesTheDiagnosticLinesOnStandardOutput) {
 }
 
 void ExpectClosesTheProgram(ProgramUnderTest& program, HWND window, UINT message, WPARAM key) {
-  HWND target = message == WM_CLOSE ? window : GetDlgItem(window, IDC_OS_COMBO);  // the OS combo has the focus
+  HWND target = message == WM_CLOSE ? window : GetDlgItem(window, CategoryOf(kOs).comboId);  // the OS combo has the focus
   PostMessageW(target, message, key, 1);
   DWORD exitCode = 1;
   EXPECT_TRUE(program.WaitForExit(10000, &exitCode));

@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "collect/categories.h"
+
 namespace vantrel::testing {
 namespace {
 
@@ -34,26 +36,23 @@ class Dice {
 };
 
 struct Statement {
-  const wchar_t* text;
+  std::wstring text;
   std::vector<std::wstring> properties;
 };
 
+// The pass's statements in the order it issues them: its WMI categories in read order, each one's
+// statements in turn.
 const Statement& StatementOf(MachineStatement statement) {
-  static const Statement statements[kMachineStatementCount] = {
-      {L"SELECT Caption FROM Win32_OperatingSystem", {L"Caption"}},
-      {L"SELECT OSArchitecture FROM Win32_OperatingSystem", {L"OSArchitecture"}},
-      {L"SELECT Name FROM Win32_Processor", {L"Name"}},
-      {L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", {L"TotalPhysicalMemory"}},
-      {L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory",
-       {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"}},
-      {L"SELECT Manufacturer FROM Win32_BaseBoard", {L"Manufacturer"}},
-      {L"SELECT Product FROM Win32_BaseBoard", {L"Product"}},
-      {L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
-       {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}},
-      {L"SELECT Name FROM Win32_SoundDevice", {L"Name"}},
-      {L"SELECT Name FROM Win32_CDROMDrive", {L"Name"}},
-  };
-  return statements[statement];
+  static const std::vector<Statement> statements = [] {
+    std::vector<Statement> all;
+    for (const Category category : ReadOrder()) {
+      for (const WmiStatement& asked : CategoryOf(category).statements) {
+        if (asked.className != nullptr) all.push_back({vantrel::StatementText(asked), PropertyNames(asked)});
+      }
+    }
+    return all;
+  }();
+  return statements.at(statement);
 }
 
 // WMI's status codes are enumerators; as HRESULTs they are the same bits.
@@ -504,7 +503,7 @@ FakeAdapter RandomAdapter(Dice& dice) {
 
 }  // namespace
 
-const wchar_t* StatementText(MachineStatement statement) { return StatementOf(statement).text; }
+const std::wstring& StatementText(MachineStatement statement) { return StatementOf(statement).text; }
 
 const std::vector<std::wstring>& StatementProperties(MachineStatement statement) {
   return StatementOf(statement).properties;

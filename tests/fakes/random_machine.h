@@ -16,7 +16,7 @@
 
 namespace vantrel::testing {
 
-// The ten statements of the pass, in the order it issues them.
+// Names for the pass's statements, in the order it issues them (the category table's).
 enum MachineStatement : std::size_t {
   kCaptionStatement,
   kArchitectureStatement,
@@ -31,7 +31,7 @@ enum MachineStatement : std::size_t {
   kMachineStatementCount
 };
 
-const wchar_t* StatementText(MachineStatement statement);
+const std::wstring& StatementText(MachineStatement statement);
 // The property names the pass reads from the statement's result objects.
 const std::vector<std::wstring>& StatementProperties(MachineStatement statement);
 

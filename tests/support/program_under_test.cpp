@@ -1,5 +1,6 @@
 #include "support/program_under_test.h"
 
+#include "collect/categories.h"
 #include "window/resource.h"
 
 #include <cstdio>
@@ -170,7 +171,7 @@ HWND FindProcessWindow(DWORD processId, const std::function<bool(HWND)>& matches
 
 HWND FindProcessDialog(DWORD processId) {
   return FindProcessWindow(processId, [](HWND window) {
-    return IsWindowVisible(window) && ClassName(window) == L"#32770" && GetDlgItem(window, IDC_OS_COMBO) != nullptr;
+    return IsWindowVisible(window) && ClassName(window) == L"#32770" && GetDlgItem(window, CategoryOf(kOs).comboId) != nullptr;
   });
 }
 

@@ -3,13 +3,12 @@
 namespace vantrel::testing {
 
 std::wstring ReportFromCategoryLines(const CategoryLines& categories) {
-  const wchar_t* const fallbackLines[9] = {nullptr, nullptr, nullptr, nullptr,          L"",
-                                           L"Disk: 없음\r\n", L"Sound: 없음\r\n", L"ODD: 없음\r\n", L""};
   std::wstring report;
   for (std::size_t c = 0; c < categories.size(); ++c) {
     const std::vector<std::wstring>& lines = categories[c];
-    if (fallbackLines[c] != nullptr && lines.size() == 1 && lines[0] == L"없음") {
-      report += fallbackLines[c];
+    const CategoryInfo& info = Categories()[c];
+    if (info.whenEmpty != WhenEmpty::kNeverEmpty && lines.size() == 1 && lines[0] == L"없음") {
+      if (info.whenEmpty != WhenEmpty::kListOnly) report += std::wstring(info.reportName) + L": 없음\r\n";
       continue;
     }
     for (const std::wstring& line : lines) report += line + L"\r\n";

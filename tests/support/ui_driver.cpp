@@ -121,7 +121,7 @@ std::vector<std::wstring> ComboLines(HWND combo) {
 ComboState ReadCombos(HWND window) {
   ComboState state;
   for (std::size_t i = 0; i < state.lines.size(); ++i) {
-    HWND combo = GetDlgItem(window, kCategoryComboIds[i]);
+    HWND combo = GetDlgItem(window, Categories()[i].comboId);
     state.lines[i] = ComboLines(combo);
     state.selected[i] = combo != nullptr ? SendMessageW(combo, CB_GETCURSEL, 0, 0) : -2;
   }

@@ -42,11 +42,11 @@ std::vector<HWND> VisibleChildren(HWND parent, const wchar_t* className);
 // The lines of a combo box, in their order.
 std::vector<std::wstring> ComboLines(HWND combo);
 
-// What the eight category combos of a spec window hold, and the index each has selected
+// What the category combos of a spec window hold, and the index each has selected
 // (-2 where there is no such combo).
 struct ComboState {
   CategoryLines lines;
-  std::array<LRESULT, 9> selected{};
+  std::array<LRESULT, kCategoryCount> selected{};
 };
 ComboState ReadCombos(HWND window);
 

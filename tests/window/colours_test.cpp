@@ -61,7 +61,8 @@ TEST_F(ColoursTest, WindowLabelsAndPicturesGetTheOneWhiteBrush) {
   CVantrelDlg dialog(testing::PassOutcomes());
   std::vector<ColourAnswer> answers;
   testing::RunShown(dialog, [&](HWND window) {
-    HWND label = GetWindow(GetDlgItem(window, IDC_ODD_COMBO), GW_HWNDNEXT);  // the "OS" label follows the combos
+    HWND label = FindWindowExW(window, nullptr, L"Static", CategoryOf(kOs).label);
+    ASSERT_NE(label, nullptr);
     answers.push_back(Ask(window, WM_CTLCOLORDLG, window));
     answers.push_back(Ask(window, WM_CTLCOLORSTATIC, label));
     answers.push_back(Ask(window, WM_CTLCOLORSTATIC, GetDlgItem(window, IDC_BANNER_PICTURE)));
@@ -99,7 +100,7 @@ TEST_F(ColoursTest, OtherKindsOfRequestKeepThePlatformsAnswer) {
   CVantrelDlg dialog(testing::PassOutcomes());
   std::vector<std::pair<ColourAnswer, ColourAnswer>> answers;  // the window's, the platform's
   testing::RunShown(dialog, [&](HWND window) {
-    HWND combo = GetDlgItem(window, IDC_OS_COMBO);
+    HWND combo = GetDlgItem(window, CategoryOf(kOs).comboId);
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     GetComboBoxInfo(combo, &info);

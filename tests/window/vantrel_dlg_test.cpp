@@ -65,7 +65,7 @@ TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTh
   testing::RunShown(dialog, [&](HWND window) {
     visible = IsWindowVisible(window) != FALSE;
     focus = GetFocus();
-    osCombo = GetDlgItem(window, IDC_OS_COMBO);
+    osCombo = GetDlgItem(window, CategoryOf(kOs).comboId);
     combos = testing::ReadCombos(window);
   });
 
@@ -91,7 +91,7 @@ TEST_F(SpecWindowTest, InstructionLinesAloneCarryTheElevenPointFont) {
     GetObjectW(instructionFont, sizeof(LOGFONTW), &instruction[0]);
     GetObjectW(reinterpret_cast<HFONT>(SendDlgItemMessageW(window, IDC_INSTRUCTION_HOMEPAGE, WM_GETFONT, 0, 0)),
                sizeof(LOGFONTW), &instruction[1]);
-    labelFont = reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(window, IDC_OS_COMBO), WM_GETFONT, 0, 0));
+    labelFont = reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(window, CategoryOf(kOs).comboId), WM_GETFONT, 0, 0));
     HDC screen = GetDC(nullptr);
     dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -374,7 +374,7 @@ TEST_F(SpecWindowTest, TheSettingsKeyIsOpenedOrElseCreatedWithTheWindowAndClosed
       testing::PlatformLog().clear();
       testing::RunShown(dialog, [&](HWND window) {
         whileShown = testing::PlatformLog();
-        cpuLine = testing::ComboLines(GetDlgItem(window, IDC_CPU_COMBO)).at(0);
+        cpuLine = testing::ComboLines(GetDlgItem(window, CategoryOf(kCpu).comboId)).at(0);
       });
       afterDestroy = testing::PlatformLog();
     }

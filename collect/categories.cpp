@@ -1,0 +1,171 @@
+// The table of categories and the lines each builds from what its reading gave.
+#include "collect/categories.h"
+
+#include "collect/byte_count.h"
+#include "collect/line_format.h"
+#include "collect/size_text.h"
+#include "probes/adapters.h"
+#include "probes/batteries.h"
+#include "probes/drive_kind.h"
+
+namespace vantrel {
+namespace {
+
+// " (64비트)" and " (32비트)" when the text names the width, in that order of precedence.
+std::wstring ArchitectureSuffix(const std::wstring& architecture) {
+  if (architecture.find(L"64") != std::wstring::npos) return L" (64비트)";
+  if (architecture.find(L"32") != std::wstring::npos) return L" (32비트)";
+  if (!architecture.empty()) return L" (" + architecture + L")";
+  return std::wstring();
+}
+
+std::wstring OsLine(const std::vector<std::wstring>& values) { return values[0] + ArchitectureSuffix(values[1]); }
+
+std::wstring FirstValue(const std::vector<std::wstring>& values) { return values[0]; }
+
+std::wstring RamTotalLine(const std::vector<std::wstring>& values) {
+  return FormatLine(L"총 RAM: %s", {FormatGB(ReadByteCount(values[0]))});
+}
+
+std::wstring ModuleLine(const PropertyRow& module) {
+  return FormatLine(L"%s / %s : %s / %s MHz / %s / %s",
+                    {module.at(L"DeviceLocator"), module.at(L"BankLabel"), FormatGB(ReadByteCount(module.at(L"Capacity"))),
+                     module.at(L"Speed"), module.at(L"Manufacturer"), module.at(L"PartNumber")});
+}
+
+// The product first, then its maker.
+std::wstring BoardLine(const std::vector<std::wstring>& values) { return FormatLine(L"%s (%s)", {values[1], values[0]}); }
+
+// What ends a disk's line once Windows said what kind of drive it is.
+const wchar_t* KindSuffix(DriveKind kind) {
+  switch (kind) {
+    case DriveKind::kHdd:
+      return L" / HDD";
+    case DriveKind::kSsd:
+      return L" / SSD";
+    case DriveKind::kNvmeSsd:
+      return L" / NVMe SSD";
+    case DriveKind::kUnknown:
+      break;
+  }
+  return L"";
+}
+
+std::wstring DiskLine(const PropertyRow& disk) {
+  return FormatLine(L"Disk %s : %s (%s) / %s%s",
+                    {disk.at(L"Index"), disk.at(L"Model"), FormatDiskSize(ReadByteCount(disk.at(L"Size"))),
+                     disk.at(L"InterfaceType"), KindSuffix(QueryDriveKind(disk.at(L"Index")))});
+}
+
+std::wstring NameLine(const PropertyRow& device) { return device.at(L"Name"); }
+
+DeviceLines AdapterLines() {
+  const AdapterList found = EnumerateAdapters();
+  DeviceLines read{{}, found.failure};
+  for (const AdapterInfo& adapter : found.adapters) {
+    read.lines.push_back(FormatLine(L"%s ( %s )", {adapter.Description, FormatGB(adapter.DedicatedVideoMemory)}));
+  }
+  return read;
+}
+
+// One line a system battery, as the driver gave it.
+DeviceLines BatteryLines() {
+  const BatteryReading found = ReadBatteries();
+  DeviceLines read{{}, found.failure};
+  for (std::size_t n = 0; n < found.batteries.size(); ++n) {
+    const BatteryHealth& battery = found.batteries[n];
+    // 64 bits: full × 100 cannot overflow whatever the driver says.
+    const unsigned long long percent = 100ull * battery.fullChargedCapacity / battery.designedCapacity;
+    std::wstring line = FormatLine(L"배터리 %s : %s%% (%s / %s mWh)",
+                                   {std::to_wstring(n), std::to_wstring(percent), std::to_wstring(battery.fullChargedCapacity),
+                                    std::to_wstring(battery.designedCapacity)});
+    if (battery.cycleCount != 0) line += FormatLine(L" / 충전 %s회", {std::to_wstring(battery.cycleCount)});
+    read.lines.push_back(std::move(line));
+  }
+  return read;
+}
+
+constexpr WmiStatement Value(const wchar_t* className, const wchar_t* property) {
+  return {WmiStatement::kValue, className, {property}};
+}
+constexpr WmiStatement kNone{};
+
+// The combos' ids are the dialog template's: the battery's came after the ids that follow ODD's
+// were taken.
+constexpr std::array<CategoryInfo, kCategoryCount> kTable = {{
+    {kOs, L"OS", L"OS", 1007, WhenEmpty::kNeverEmpty, nullptr,
+     {Value(L"Win32_OperatingSystem", L"Caption"), Value(L"Win32_OperatingSystem", L"OSArchitecture")},
+     &OsLine, nullptr, nullptr},
+    {kCpu, L"CPU", L"CPU", 1008, WhenEmpty::kNeverEmpty, nullptr, {Value(L"Win32_Processor", L"Name"), kNone},
+     &FirstValue, nullptr, nullptr},
+    {kRam, L"RAM", L"RAM", 1009, WhenEmpty::kNeverEmpty, nullptr,
+     {Value(L"Win32_ComputerSystem", L"TotalPhysicalMemory"),
+      {WmiStatement::kRows,
+       L"Win32_PhysicalMemory",
+       {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"}}},
+     &RamTotalLine, &ModuleLine, nullptr},
+    {kMainBoard, L"Main Board", L"Main Board", 1010, WhenEmpty::kNeverEmpty, nullptr,
+     {Value(L"Win32_BaseBoard", L"Manufacturer"), Value(L"Win32_BaseBoard", L"Product")}, &BoardLine, nullptr,
+     nullptr},
+    {kVga, L"VGA", L"VGA", 1011, WhenEmpty::kListOnly, nullptr, {kNone, kNone}, nullptr, nullptr, &AdapterLines},
+    {kHdd, L"HDD", L"Disk", 1012, WhenEmpty::kReportToo, L"Model",
+     {WmiStatement{WmiStatement::kRows, L"Win32_DiskDrive", {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}},
+      kNone},
+     nullptr, &DiskLine, nullptr},
+    {kSound, L"Sound", L"Sound", 1013, WhenEmpty::kReportToo, L"Name",
+     {WmiStatement{WmiStatement::kNames, L"Win32_SoundDevice", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr},
+    {kOdd, L"ODD", L"ODD", 1014, WhenEmpty::kReportAndEcho, L"Name",
+     {WmiStatement{WmiStatement::kNames, L"Win32_CDROMDrive", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr},
+    {kBattery, L"Battery", L"Battery", 1020, WhenEmpty::kListOnly, nullptr, {kNone, kNone}, nullptr, nullptr,
+     &BatteryLines},
+}};
+
+// A row left out of the table, or one out of place, would otherwise be zeros at run time.
+constexpr bool EveryRowInPlace() {
+  for (std::size_t i = 0; i < kTable.size(); ++i) {
+    const CategoryInfo& row = kTable[i];
+    if (row.category != i || row.label == nullptr || row.reportName == nullptr || row.comboId == 0) return false;
+    const bool fromWmi = row.statements[0].className != nullptr;
+    if (fromWmi == (row.readDevice != nullptr)) return false;  // exactly one reading
+    if (fromWmi && row.valuesLine == nullptr && row.rowLine == nullptr) return false;
+  }
+  return true;
+}
+static_assert(EveryRowInPlace(), "one complete row per category, in report order");
+
+constexpr std::array<Category, kCategoryCount> MakeReadOrder() {
+  std::array<Category, kCategoryCount> order{};
+  std::size_t next = 0;
+  for (const bool devices : {true, false}) {
+    for (const CategoryInfo& row : kTable) {
+      if ((row.readDevice != nullptr) == devices) order[next++] = row.category;
+    }
+  }
+  return order;
+}
+constexpr std::array<Category, kCategoryCount> kReadOrder = MakeReadOrder();
+
+}  // namespace
+
+std::wstring StatementText(const WmiStatement& statement) {
+  std::wstring text = L"SELECT ";
+  const std::vector<std::wstring> names = PropertyNames(statement);
+  for (std::size_t i = 0; i < names.size(); ++i) text.append(i == 0 ? L"" : L", ").append(names[i]);
+  return text.append(L" FROM ").append(statement.className);
+}
+
+std::vector<std::wstring> PropertyNames(const WmiStatement& statement) {
+  std::vector<std::wstring> names;
+  for (const wchar_t* name : statement.properties) {
+    if (name != nullptr) names.emplace_back(name);
+  }
+  return names;
+}
+
+const CategoryInfo& CategoryOf(Category category) { return kTable[category]; }
+
+const std::array<CategoryInfo, kCategoryCount>& Categories() { return kTable; }
+
+const std::array<Category, kCategoryCount>& ReadOrder() { return kReadOrder; }
+
+}  // namespace vantrel
