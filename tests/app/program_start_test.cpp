@@ -15,8 +15,7 @@
 #include "app/programs.h"
 #include "app/vantrel_app.h"
 #include "collect/collection_pass.h"
-#include "fakes/fake_dxgi.h"
-#include "fakes/fake_wmi.h"
+#include "fakes/fake_machine.h"
 #include "fakes/scoped_table.h"
 #include "support/modal_run.h"
 #include "support/pass_runs.h"
@@ -81,8 +80,7 @@ TEST(ProgramStart, AnExceptionReachingEitherEntryPointEndsTheProgramQuietly) {
   StoppedApplication application;
   EXPECT_EQ(RunGuarded([] { return RunApplication(); }, "Vantrel", nullptr), kExitStopped);
 
-  testing::FakeWmi wmi;
-  testing::FakeDxgi dxgi;
+  testing::FakeMachine machine;
   std::FILE* reasons = std::tmpfile();
   ASSERT_NE(reasons, nullptr);
   const int exitCode = RunGuarded(

@@ -10,7 +10,7 @@
 
 #include "collect/collection_pass.h"
 #include "collect/echo.h"
-#include "fakes/fake_dxgi.h"
+#include "fakes/fake_machine.h"
 #include "fakes/scripted_machine.h"
 
 namespace {
@@ -18,8 +18,8 @@ namespace {
 double MedianPassMilliseconds(std::size_t disks, std::size_t longNameUnits, int runs) {
   std::vector<double> times;
   for (int run = 0; run < runs; ++run) {
-    vantrel::testing::FakeWmi wmi;
-    vantrel::testing::FakeDxgi dxgi;
+    vantrel::testing::FakeMachine machine;
+    vantrel::testing::FakeWmi& wmi = machine.wmi;
     vantrel::testing::AnswerManyDisks(wmi, disks, longNameUnits);
     std::array<vantrel::MemoryCategoryList, vantrel::kCategoryCount> lists;
     std::wstring report;

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "collect/collection_pass.h"
-#include "fakes/fake_dxgi.h"
+#include "fakes/fake_machine.h"
 #include "fakes/scripted_machine.h"
 #include "support/captured_output.h"
 
@@ -14,8 +14,8 @@ namespace {
 TEST(CollectionPassStress, TenThousandDisksWithMegabyteNamesKeepEveryLine) {
   constexpr std::size_t kDisks = 10000;
   constexpr std::size_t kMegabyteName = 1 << 20;
-  testing::FakeWmi wmi;
-  testing::FakeDxgi dxgi;
+  testing::FakeMachine machine;
+  testing::FakeWmi& wmi = machine.wmi;
   testing::AnswerManyDisks(wmi, kDisks, kMegabyteName);
 
   std::array<MemoryCategoryList, kCategoryCount> lists;

@@ -7,9 +7,7 @@
 #include <string>
 
 #include "collect/background_pass.h"
-#include "fakes/fake_devices.h"
-#include "fakes/fake_dxgi.h"
-#include "fakes/fake_wmi.h"
+#include "fakes/fake_machine.h"
 #include "fakes/platform_log.h"
 #include "fakes/random_machine.h"
 #include "probes/wmi_connection.h"
@@ -53,8 +51,6 @@ const wchar_t* const kAdapterALine = kWideSizes ? L"Graphics Adapter A ( 6 GB )"
 
 class CollectionPassTest : public ::testing::Test {
  protected:
-  CollectionPassTest() { devices_.disk.seekPenalty = -1; }  // disks that do not say their kind, as under Wine
-
   void AnswerWorkedExample() {
     Answer(kCaptionStatement, One(L"Caption", L"Windows 10 Pro"));
     Answer(kArchitectureStatement, One(L"OSArchitecture", L"64비트"));
@@ -95,9 +91,10 @@ class CollectionPassTest : public ::testing::Test {
     return lines;
   }
 
-  FakeWmi wmi_;
-  FakeDxgi dxgi_;
-  FakeDevices devices_;
+  FakeMachine machine_;  // its disks do not say their kind, as under Wine
+  FakeWmi& wmi_ = machine_.wmi;
+  FakeDxgi& dxgi_ = machine_.dxgi;
+  FakeDevices& devices_ = machine_.devices;
   std::array<MemoryCategoryList, kCategoryCount> lists_;
   std::wstring report_;
   testing::CapturedOutput output_;

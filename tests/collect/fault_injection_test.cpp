@@ -19,9 +19,7 @@
 
 #include "collect/collection_pass.h"
 #include "collect/echo.h"
-#include "fakes/fake_devices.h"
-#include "fakes/fake_dxgi.h"
-#include "fakes/fake_wmi.h"
+#include "fakes/fake_machine.h"
 #include "fakes/random_machine.h"
 #include "probes/wmi_connection.h"
 #include "support/captured_output.h"
@@ -483,10 +481,9 @@ class FaultInjection : public ::testing::Test {
 
     output_.Clear();
 
-    testing::FakeWmi wmi;
-    testing::FakeDxgi dxgi;
-    testing::FakeDevices devices;
-    devices.disk.seekPenalty = -1;  // disks that do not say their kind, and no battery
+    testing::FakeMachine platform;  // its disks say no kind, and it has no battery
+    testing::FakeWmi& wmi = platform.wmi;
+    testing::FakeDxgi& dxgi = platform.dxgi;
     testing::ScriptMachine(machine, wmi, dxgi);
 
     std::array<MemoryCategoryList, kCategoryCount> lists;

@@ -25,8 +25,6 @@ using testing::CategoryLines;
 using testing::ChildResult;
 using testing::FileExists;
 
-constexpr std::size_t kVga = 4, kBattery = 8;  // indexes of the VGA and battery categories
-
 std::string FileBytes(const std::wstring& path) {
   std::FILE* in = _wfopen(path.c_str(), L"rb");
   if (in == nullptr) return std::string();
@@ -129,7 +127,7 @@ void ExpectFailedOpenMachine(const std::wstring& missingDll) {
     ASSERT_NE(window, nullptr) << "Vantrel.exe showed no window";
     const testing::ComboState combos = testing::ReadCombos(window);
     for (std::size_t i = 0; i < combos.lines.size(); ++i) {
-      if (i == kVga || i == kBattery) continue;  // not WMI's
+      if (!Categories()[i].FromWmi()) continue;
       ASSERT_EQ(combos.lines[i].size(), 1u) << "combo " << i;
       EXPECT_EQ(combos.lines[i][0].rfind(failed, 0), 0u) << "combo " << i;
       EXPECT_EQ(combos.selected[i], 0) << "combo " << i;
@@ -217,7 +215,7 @@ Layout MeasureLayout(HWND window) {
   for (int i = 0; i < 3; ++i)
     layout.pictures[static_cast<std::size_t>(i)] = SizeOf(GetDlgItem(window, IDC_BANNER_PICTURE + i));
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (testing::WindowText(child) == L"Main Board") layout.label = SizeOf(child);
+    if (testing::WindowText(child) == CategoryOf(kMainBoard).label) layout.label = SizeOf(child);
   }
   layout.combo = SizeOf(GetDlgItem(window, CategoryOf(kOs).comboId));
   layout.instruction = SizeOf(GetDlgItem(window, IDC_INSTRUCTION_COPY));

@@ -179,7 +179,7 @@ TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {
 
 TEST_F(SpecWindowEndToEnd, CombosHoldTheLinesOfTheReportProgram) {
   const testing::ComboState combos = testing::ReadCombos(window_);
-  EXPECT_EQ(combos.selected, (std::array<LRESULT, 9>{0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  for (const LRESULT selected : combos.selected) EXPECT_EQ(selected, 0);
   const testing::ChildResult report = testing::RunChild(testing::VantrelReportExe());
   ASSERT_EQ(report.exitCode, 0u);
   EXPECT_EQ(testing::ReportFromCategoryLines(combos.lines), testing::WideOfUtf8(report.standardOutput));

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "fakes/random_machine.h"
+
 namespace vantrel::testing {
 
 void AnswerManyDisks(FakeWmi& wmi, std::size_t disks, std::size_t longNameUnits) {
@@ -15,7 +17,7 @@ void AnswerManyDisks(FakeWmi& wmi, std::size_t disks, std::size_t longNameUnits)
                                         {L"InterfaceType", FakeValue::Text(L"SCSI")},
                                         {L"PNPDeviceID", FakeValue::Text(L"SCSI\\DISK")}});
   }
-  wmi.Answer(L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive", std::move(answer));
+  wmi.Answer(StatementText(kDisksStatement), std::move(answer));
 }
 
 }  // namespace vantrel::testing

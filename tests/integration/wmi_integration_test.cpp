@@ -119,14 +119,14 @@ TEST_F(RealWmi, AStatementThatMatchesNothingOrIsNotWqlGivesEmptyAnswers) {
 
 TEST(RealWmiReopen, OpenCloseOpenAgainWorks) {
   ASSERT_TRUE(Wmi().Open());
-  const std::wstring first = QuerySingleValue(Wmi(), L"SELECT Name FROM Win32_Processor", L"Name");
+  const std::wstring first = QuerySingleValue(Wmi(), StatementText(kProcessorStatement), L"Name");
   Wmi().Close();
   EXPECT_EQ(Wmi().Services(), nullptr);
   EXPECT_EQ(Wmi().Locator(), nullptr);
-  EXPECT_EQ(QuerySingleValue(Wmi(), L"SELECT Name FROM Win32_Processor", L"Name"), L"");
+  EXPECT_EQ(QuerySingleValue(Wmi(), StatementText(kProcessorStatement), L"Name"), L"");
 
   ASSERT_TRUE(Wmi().Open());
-  EXPECT_EQ(QuerySingleValue(Wmi(), L"SELECT Name FROM Win32_Processor", L"Name"), first);
+  EXPECT_EQ(QuerySingleValue(Wmi(), StatementText(kProcessorStatement), L"Name"), first);
   Wmi().Close();
 }
 

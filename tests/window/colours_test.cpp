@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_dxgi.h"
-#include "fakes/fake_wmi.h"
+#include "fakes/fake_machine.h"
 #include "fakes/scoped_table.h"
 #include "support/pass_runs.h"
 #include "support/captured_output.h"
@@ -52,8 +51,7 @@ COLORREF BrushColour(HBRUSH brush) {
 
 class ColoursTest : public ::testing::Test {
  protected:
-  testing::FakeWmi wmi_;
-  testing::FakeDxgi dxgi_;
+  testing::FakeMachine machine_;
   testing::CapturedOutput output_;
 };
 

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "fakes/fake_actions.h"
-#include "fakes/fake_dxgi.h"
-#include "fakes/fake_wmi.h"
+#include "fakes/fake_machine.h"
+#include "fakes/random_machine.h"
 #include "support/pass_runs.h"
 #include "support/captured_output.h"
 #include "support/modal_run.h"
@@ -75,7 +75,7 @@ TEST(CopyTextToClipboard, RefusedHandOverFreesTheBlockAndReportsFailure) {
 class ActionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wmi_.Answer(L"SELECT Name FROM Win32_Processor",
+    machine_.wmi.Answer(testing::StatementText(testing::kProcessorStatement),
                 testing::FakeQueryAnswer{{testing::FakeObject{{L"Name", testing::FakeValue::Text(L"CPU X")}}}});
   }
 
@@ -84,8 +84,7 @@ class ActionsTest : public ::testing::Test {
                  reinterpret_cast<LPARAM>(GetDlgItem(window, controlId)));
   }
 
-  testing::FakeWmi wmi_;
-  testing::FakeDxgi dxgi_;
+  testing::FakeMachine machine_;
   testing::FakeActions actions_;
   testing::CapturedOutput output_;
 };

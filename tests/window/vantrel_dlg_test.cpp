@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "fakes/fake_actions.h"
-#include "fakes/fake_dxgi.h"
-#include "fakes/fake_wmi.h"
+#include "fakes/fake_machine.h"
+#include "fakes/random_machine.h"
 #include "fakes/platform_log.h"
 #include "fakes/scoped_table.h"
 #include "probes/wmi_connection.h"
@@ -44,16 +44,15 @@ SIZE BitmapSize(HBITMAP bitmap, WORD* bitsPerPixel) {
 class SpecWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wmi_.Answer(L"SELECT Name FROM Win32_Processor",
+    machine_.wmi.Answer(testing::StatementText(testing::kProcessorStatement),
                 FakeQueryAnswer{{FakeObject{{L"Name", FakeValue::Text(L"Example 6-Core Processor")}}}});
-    wmi_.Answer(L"SELECT Name FROM Win32_SoundDevice",
+    machine_.wmi.Answer(testing::StatementText(testing::kSoundStatement),
                 FakeQueryAnswer{{FakeObject{{L"Name", FakeValue::Text(L"Audio A")}},
                                  FakeObject{{L"Name", FakeValue::Text(L"Audio B")}}}});
-    dxgi_.adapters = {{L"Graphics Adapter A", 134217728}};
+    machine_.dxgi.adapters = {{L"Graphics Adapter A", 134217728}};
   }
 
-  testing::FakeWmi wmi_;
-  testing::FakeDxgi dxgi_;
+  testing::FakeMachine machine_;
   testing::CapturedOutput output_;
 };
 
@@ -75,7 +74,7 @@ TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTh
                                            {L"Graphics Adapter A ( 0 GB )"}, {L"없음"}, {L"Audio A", L"Audio B"},
                                            {L"없음"}, {L"없음"}};
   EXPECT_EQ(combos.lines, expected);
-  EXPECT_EQ(combos.selected, (std::array<LRESULT, 9>{0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  for (const LRESULT selected : combos.selected) EXPECT_EQ(selected, 0);
   EXPECT_EQ(dialog.SpecReport(),
             L"\r\nExample 6-Core Processor\r\n총 RAM: 0 GB\r\n ()\r\nGraphics Adapter A ( 0 GB )\r\n"
             L"Disk: 없음\r\nAudio A\r\nAudio B\r\nODD: 없음\r\n");
@@ -148,7 +147,7 @@ TEST_F(SpecWindowTest, WindowCarriesTheProgramIconAsLargeAndSmallIcon) {
 
 // Each WMI category says the open failed, with its code; the adapters are still read.
 TEST_F(SpecWindowTest, FailedWmiOpenShowsTheFailureInEveryWmiCategoryAndTheAdapters) {
-  wmi_.coCreateInstanceResult = REGDB_E_CLASSNOTREG;
+  machine_.wmi.coCreateInstanceResult = REGDB_E_CLASSNOTREG;
   CVantrelDlg dialog(testing::PassOutcomes());
   testing::ComboState combos;
   testing::RunShown(dialog, [&](HWND window) { combos = testing::ReadCombos(window); });
@@ -156,7 +155,7 @@ TEST_F(SpecWindowTest, FailedWmiOpenShowsTheFailureInEveryWmiCategoryAndTheAdapt
   EXPECT_EQ(combos.lines, (testing::CategoryLines{Lines{failed}, {failed}, {failed}, {failed},
                                                   {L"Graphics Adapter A ( 0 GB )"}, {failed}, {failed}, {failed},
                                                   {L"없음"}}));
-  EXPECT_EQ(combos.selected, (std::array<LRESULT, 9>{0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  for (const LRESULT selected : combos.selected) EXPECT_EQ(selected, 0);
   EXPECT_EQ(dialog.SpecReport().substr(0, 4 + failed.size() + 2), L"OS: " + failed + L"\r\n");
 }
 
@@ -223,7 +222,8 @@ std::wstring ItemText(HWND window, int id) {
 TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheLimit) {
   enum End { kButton, kCloseBox, kQuit, kLimitInMoveLoop, kLimitInMenuLoop };
   const wchar_t skipped[] = L"확인 못 함 (기다리지 않고 봄)", notAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
-  testing::FakeWmi wmi;  // its clock is the pass's
+  testing::FakeMachine machine;
+  testing::FakeWmi& wmi = machine.wmi;  // its clock is the pass's
   testing::CapturedOutput output;
   for (const End end : {kButton, kCloseBox, kQuit, kLimitInMoveLoop, kLimitInMenuLoop}) {
     SCOPED_TRACE(end);
@@ -233,7 +233,7 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
     ProgressWindow progress(nullptr);
     BackgroundPass pass([release = release.get(), ended = ended.get()](PassObserver& observer) {
       observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n", L""});
-      observer.Asking(kCpu, L"SELECT Name FROM Win32_Processor");
+      observer.Asking(kCpu, testing::StatementText(testing::kProcessorStatement));
       WaitForSingleObject(release, INFINITE);
       observer.Ended(PassResult::kComplete);
       SetEvent(ended);
@@ -279,7 +279,7 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
     SetEvent(release.get());
     ASSERT_EQ(WaitForSingleObject(ended.get(), 10000), WAIT_OBJECT_0);
     EXPECT_TRUE(hiddenAtFirst);
-    EXPECT_EQ(category, L"지금 읽는 항목: CPU (2/9)");
+    EXPECT_EQ(category, std::wstring(L"지금 읽는 항목: ") + CategoryOf(kCpu).label + L" (2/" + std::to_wstring(kCategoryCount) + L")");
     EXPECT_FALSE(buttonEarly);
     EXPECT_TRUE(buttonReady);
     EXPECT_NE(slow.find(L"느리게"), std::wstring::npos);
