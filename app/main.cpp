@@ -7,7 +7,7 @@
 
 namespace {
 
-vantrel::CVantrelApp g_theApp(vantrel::CollectionPass);
+vantrel::CVantrelApp g_theApp(vantrel::CollectionReaders());
 
 }  // namespace
 

@@ -15,13 +15,13 @@ namespace {
 
 constexpr DWORD kCloseWait = 5000;
 
-int WriteReport(const PassFunction& pass) {
+int WriteReport(const PassReaders& readers) {
   _setmode(_fileno(stdout), _O_BINARY);  // the report's own CR LF, without a second CR
   // Standard output carries the report alone: the diagnostics, "WMI Init Failed" included, go to
   // standard error.
   SetEchoStream(stderr);
 
-  BackgroundPass background(pass);
+  BackgroundPass background(readers);
   background.WaitUntilOver();
   // A pass that ended is still giving back its share of COM; the process does not end under it,
   // unless a stuck close keeps it past a few seconds.
@@ -48,11 +48,9 @@ int ExitCodeOf(PassResult result) {
   return kExitIncomplete;
 }
 
-PassResult CollectionPass(PassObserver& observer) { return RunCollectionPass(observer); }
-
-int RunReport(const PassFunction& pass) {
+int RunReport(const PassReaders& readers) {
   LoadDllsFromSystemFolderOnly();
-  return RunGuarded([&pass] { return WriteReport(pass); }, "VantrelReport", stderr);
+  return RunGuarded([&readers] { return WriteReport(readers); }, "VantrelReport", stderr);
 }
 
 }  // namespace vantrel

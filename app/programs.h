@@ -15,15 +15,12 @@ int ExitCodeOf(PassResult result);
 // The name of the mutex a running Vantrel.exe holds, in the user's session.
 constexpr wchar_t kRunningMutexName[] = L"Local\\Vantrel.Running";
 
-// The real collection pass.
-PassResult CollectionPass(PassObserver& observer);
-
 // Vantrel.exe: DLLs from the system folder only, then the application object's run, guarded
 // (in vantrel_app.cpp, so that VantrelReport.exe links no window code).
 int RunVantrel();
 
 // VantrelReport.exe: the same start, then the pass without a window, waited for as Vantrel.exe
 // waits; the report goes to standard output once it is over.
-int RunReport(const PassFunction& pass);
+int RunReport(const PassReaders& readers);
 
 }  // namespace vantrel

@@ -5,4 +5,4 @@
 // categories are incomplete), 3 when the program was stopped by an error (said on standard error).
 #include "app/programs.h"
 
-int main() { return vantrel::RunReport(vantrel::CollectionPass); }
+int main() { return vantrel::RunReport(vantrel::CollectionReaders()); }

@@ -12,7 +12,7 @@
 
 namespace vantrel {
 
-CVantrelApp::CVantrelApp(PassFunction pass) : m_pass(std::move(pass)) { EnableRestart(); }
+CVantrelApp::CVantrelApp(PassReaders readers) : m_readers(std::move(readers)) { EnableRestart(); }
 
 bool CVantrelApp::InitInstance() {
   Application::InitInstance();
@@ -23,7 +23,7 @@ bool CVantrelApp::InitInstance() {
     BringRunningCopyForward();
     return false;
   }
-  BackgroundPass pass(m_pass);
+  BackgroundPass pass(m_readers);
   ProgressWindow progress(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)));
   if (!progress.WaitFor(pass)) {
     SetExitCode(kExitIncomplete);

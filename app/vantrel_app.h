@@ -9,14 +9,14 @@ namespace vantrel {
 
 class CVantrelApp : public Application {
  public:
-  // The pass it runs: the real collection pass in the program, another in tests.
-  explicit CVantrelApp(PassFunction pass);
+  // The readings it runs: the real collection pass's in the program, others in tests.
+  explicit CVantrelApp(PassReaders readers);
   // Runs the pass and then the spec window until it closes; false, so the program ends with it.
   // A second copy only brings the running one's window to the front.
   bool InitInstance() override;
 
  private:
-  PassFunction m_pass;
+  PassReaders m_readers;
 };
 
 }  // namespace vantrel

@@ -17,6 +17,7 @@ ULONGLONG Now() { return ComApi().getTickCount64(); }
 // One thing the pass handed over, stamped with the time it was handed over.
 struct Message {
   enum Kind { kAsking, kRead, kFinished, kEnded } kind;
+  std::size_t reader;
   ULONGLONG at;
   Category category;
   std::wstring statement;
@@ -32,7 +33,8 @@ struct BackgroundPass::Channel {
   std::mutex lock;
   std::vector<Message> messages;
   UniqueHandle arrival{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  UniqueHandle returned{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // the pass function returned
+  UniqueHandle returned{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // every reading returned
+  int running = 0;  // readings that have not returned, under the lock
   HWND notified = nullptr;
   UINT notice = 0;
 
@@ -54,18 +56,19 @@ namespace {
 
 class PostingObserver final : public PassObserver {
  public:
-  explicit PostingObserver(BackgroundPass::Channel& channel) : channel_(channel) {}
+  PostingObserver(BackgroundPass::Channel& channel, std::size_t reader) : channel_(channel), reader_(reader) {}
   void Asking(Category category, const std::wstring& statement) override {
-    channel_.Post(Message{Message::kAsking, 0, category, statement, {}, PassResult::kIncomplete, nullptr});
+    channel_.Post(Message{Message::kAsking, reader_, 0, category, statement, {}, PassResult::kIncomplete, nullptr});
   }
   void Read(Category category, CategoryOutcome added) override {
-    channel_.Post(Message{Message::kRead, 0, category, {}, std::move(added), PassResult::kIncomplete, nullptr});
+    channel_.Post(Message{Message::kRead, reader_, 0, category, {}, std::move(added), PassResult::kIncomplete, nullptr});
   }
   void Finished(Category category, CategoryOutcome outcome) override {
-    channel_.Post(Message{Message::kFinished, 0, category, {}, std::move(outcome), PassResult::kIncomplete, nullptr});
+    channel_.Post(
+        Message{Message::kFinished, reader_, 0, category, {}, std::move(outcome), PassResult::kIncomplete, nullptr});
   }
   void Ended(PassResult result) override {
-    channel_.Post(Message{Message::kEnded, 0, kOdd, {}, {}, result, nullptr});
+    channel_.Post(Message{Message::kEnded, reader_, 0, Category{}, {}, {}, result, nullptr});
     ended = true;
   }
 
@@ -73,19 +76,26 @@ class PostingObserver final : public PassObserver {
 
  private:
   BackgroundPass::Channel& channel_;
+  std::size_t reader_;
 };
 
-// The pass thread: everything it touches is its own or lives until the process ends. The end is
-// said by the pass itself where it can; after a pass that did not say it, it is said here.
-void RunPass(const std::shared_ptr<BackgroundPass::Channel>& channel, const PassFunction& pass) noexcept {
+// A reading's thread: everything it touches is its own or lives until the process ends. The end
+// is said by the reading itself where it can; after one that did not say it, it is said here.
+void RunPass(const std::shared_ptr<BackgroundPass::Channel>& channel, const PassFunction& pass,
+             std::size_t reader) noexcept {
   struct SayReturned {
-    HANDLE event;
+    BackgroundPass::Channel& channel;
     ~SayReturned() {
-      if (event != nullptr) SetEvent(event);
+      bool last = false;
+      {
+        const std::lock_guard<std::mutex> held(channel.lock);
+        last = --channel.running == 0;
+      }
+      if (last && channel.returned) SetEvent(channel.returned.get());
     }
-  } sayReturned{channel->returned.get()};
-  PostingObserver observer(*channel);
-  Message end{Message::kEnded, 0, kOdd, {}, {}, PassResult::kIncomplete, nullptr};
+  } sayReturned{*channel};
+  PostingObserver observer(*channel, reader);
+  Message end{Message::kEnded, reader, 0, Category{}, {}, {}, PassResult::kIncomplete, nullptr};
   try {
     end.result = pass(observer);
     if (observer.ended) return;
@@ -102,7 +112,8 @@ void RunPass(const std::shared_ptr<BackgroundPass::Channel>& channel, const Pass
 
 }  // namespace
 
-BackgroundPass::BackgroundPass(PassFunction pass) : pass_(std::move(pass)), channel_(std::make_shared<Channel>()) {}
+BackgroundPass::BackgroundPass(PassReaders readers)
+    : readers_(std::move(readers)), channel_(std::make_shared<Channel>()), hasPlatform_(static_cast<bool>(readers_.platform)) {}
 
 BackgroundPass::~BackgroundPass() { NotifyWindow(nullptr, 0); }
 
@@ -111,7 +122,18 @@ void BackgroundPass::Start() {
   started_ = true;
   startedAt_ = Now();
   deadline_ = startedAt_ + kPassLimit;
-  std::thread(RunPass, channel_, std::move(pass_)).detach();
+  PassFunction* const readings[kReadings] = {&readers_.wmi, &readers_.platform};
+  {
+    const std::lock_guard<std::mutex> held(channel_->lock);
+    for (PassFunction* reading : readings) channel_->running += *reading ? 1 : 0;
+  }
+  for (std::size_t reader = 0; reader < kReadings; ++reader) {
+    if (*readings[reader]) {
+      std::thread(RunPass, channel_, std::move(*readings[reader]), reader).detach();
+    } else {
+      ended_[reader] = true;
+    }
+  }
 }
 
 void BackgroundPass::NotifyWindow(HWND window, UINT message) {
@@ -137,31 +159,34 @@ bool BackgroundPass::Take(DWORD wait) {
   }
   for (Message& message : arrived) {
     if (message.at > deadline_) break;
+    Reading& reading = readings_[message.reader][message.category];
+    const bool wmi = message.reader == kWmiReading;
     switch (message.kind) {
       case Message::kAsking:
-        current_ = message.category;
-        asking_ = std::move(message.statement);
+        if (wmi) {
+          current_ = message.category;
+          asking_ = std::move(message.statement);
+        }
         break;
       case Message::kRead:
-        if (!readSoFar_[message.category]) readSoFar_[message.category].emplace();
-        Append(*readSoFar_[message.category], std::move(message.outcome));
+        Append(reading.soFar, std::move(message.outcome));
         break;
       case Message::kFinished:
-        outcomes_[message.category] = std::move(message.outcome);
-        readSoFar_[message.category].reset();
-        asking_.clear();
+        reading.finished = std::move(message.outcome);
+        reading.soFar = CategoryOutcome();
+        if (wmi) asking_.clear();
         break;
       case Message::kEnded:
         if (message.error) {
           over_ = true;  // a window still looking ends its wait the usual way
           std::rethrow_exception(message.error);
         }
-        ended_ = true;
-        result_ = message.result;
+        ended_[message.reader] = true;
+        results_[message.reader] = message.result;
         break;
     }
   }
-  over_ = ended_ || late;
+  over_ = Ended() || late;
   if (over_) Conclude();
   return over_;
 }
@@ -169,12 +194,10 @@ bool BackgroundPass::Take(DWORD wait) {
 // Once, when the wait is over: every category gets an outcome, and what came is said.
 void BackgroundPass::Conclude() {
   const CutShort why = gaveUp_ ? CutShort::kSkipped : CutShort::kNotAnswered;
-  for (std::size_t i = 0; i < kCategoryCount; ++i) {
-    if (outcomes_[i]) continue;
-    outcomes_[i] = CutShortOutcome(static_cast<Category>(i), readSoFar_[i].value_or(CategoryOutcome()), why);
-  }
-  SayDiagnostics(outcomes_);
-  if (!ended_ && !asking_.empty()) {
+  shown_ = ChooseOutcomes(readings_[kWmiReading], hasPlatform_ ? &readings_[kPlatformReading] : nullptr, why);
+  result_ = ResultOf(shown_, ended_[kWmiReading] && results_[kWmiReading] == PassResult::kWmiUnavailable);
+  SayDiagnostics(shown_);
+  if (!ended_[kWmiReading] && !asking_.empty()) {
     EchoToStdout(gaveUp_ ? L"WMI Skipped: %s\n" : L"WMI Timeout: %s\n", {ClassOf(asking_)});
   }
 }
@@ -186,9 +209,13 @@ void BackgroundPass::GiveUp() {
   gaveUp_ = true;
 }
 
+// A category counts once the reading that reads it first has finished it.
 std::size_t BackgroundPass::FinishedCount() const {
   std::size_t finished = 0;
-  for (const std::optional<CategoryOutcome>& outcome : outcomes_) finished += outcome ? 1 : 0;
+  for (const CategoryInfo& info : Categories()) {
+    const bool byPlatform = hasPlatform_ && !info.FromWmi();
+    finished += readings_[byPlatform ? kPlatformReading : kWmiReading][info.category].finished ? 1 : 0;
+  }
   return finished;
 }
 

@@ -1,11 +1,13 @@
-// The collection pass on a thread of its own, so that whoever waits for it can keep answering and
-// can stop waiting. The pass hands over each line as it is read and each finished category, as
-// values; nothing mutable is shared with it, and no COM pointer crosses. A pass that is given up on is left to run to the
-// end of the process: never joined, never killed, owning all it touches.
+// The collection pass's two readings, each on a thread of its own, so that whoever waits for them
+// can keep answering and can stop waiting. Each hands over each line as it is read and each
+// finished category, as values; nothing mutable is shared with them, and no COM pointer crosses.
+// A reading that is given up on is left to run to the end of the process: never joined, never
+// killed, owning all it touches.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -15,31 +17,29 @@
 
 namespace vantrel {
 
-using PassFunction = std::function<PassResult(PassObserver&)>;
-
 // How long after its start a pass is waited for, whatever WMI does, the connection included.
 constexpr ULONGLONG kPassLimit = 90000;
 
 class BackgroundPass {
  public:
-  explicit BackgroundPass(PassFunction pass);
+  explicit BackgroundPass(PassReaders readers);
   BackgroundPass(const BackgroundPass&) = delete;
   BackgroundPass& operator=(const BackgroundPass&) = delete;
   ~BackgroundPass();
 
-  // Starts the pass on a thread of its own, on the clock that WMI's waits are measured on; the
+  // Starts each reading on a thread of its own, on the clock that WMI's waits are measured on; the
   // limit counts from here. Once only: later calls do nothing.
   void Start();
   // From now on each hand-over also posts `message` to `window` (null: none), for a window that
   // wants to look at once rather than at its next timer.
   void NotifyWindow(HWND window, UINT message);
 
-  // Takes what the pass handed over by now, first waiting up to `wait` ms for something to come.
-  // True once it is over: the pass ended, was given up, or reached its limit. What the pass
-  // hands over after that is not taken. Once over, a category the pass did not finish shows what
-  // it had read and why it stops there, and the diagnostics of what was taken are said, in
-  // category order, followed by "WMI Timeout: <class>" (the limit) or "WMI Skipped: <class>"
-  // (given up) for a statement still unanswered. An exception that stopped the pass is raised here.
+  // Takes what the readings handed over by now, first waiting up to `wait` ms for something to
+  // come. True once it is over: both ended, it was given up, or it reached its limit. What they
+  // hand over after that is not taken. Once over, each category is chosen from the two readings
+  // (Choose), and the diagnostics of what was chosen are said, in category order, followed by
+  // "WMI Timeout: <class>" (the limit) or "WMI Skipped: <class>" (given up) for a statement still
+  // unanswered. An exception that stopped a reading is raised here.
   bool Take(DWORD wait);
   // Takes until the pass is over, with no window to answer meanwhile.
   void WaitUntilOver() {
@@ -51,37 +51,41 @@ class BackgroundPass {
 
   // Signalled when the pass hands something over, for a message loop to wait on (may be null).
   HANDLE Arrival() const;
-  // Waits up to `wait` ms for the pass to return, its WMI connection closed, which comes after
-  // its end is said; true once it has.
+  // Waits up to `wait` ms for both readings to return, WMI's connection closed, which comes after
+  // its end is said; true once they have.
   bool WaitForReturn(DWORD wait) const;
   ULONGLONG Elapsed() const;
-  // The category asked about last, and how many categories are finished.
+  // The category WMI's reading asked about last, and how many categories are finished.
   Category Current() const { return current_; }
   std::size_t FinishedCount() const;
 
-  // Once over: the pass's own result when it ended, else kIncomplete.
-  PassResult Result() const { return ended_ ? result_ : PassResult::kIncomplete; }
-  // Once over: whether the pass said its end in time.
-  bool Ended() const { return ended_; }
-  // Once over: what came of each category.
-  const CategoryOutcomes& Outcomes() const { return outcomes_; }
+  // Once over: complete when every category is, from either reading; else kWmiUnavailable when
+  // WMI could not be opened, else kIncomplete.
+  PassResult Result() const { return result_; }
+  // Once over: whether both readings said their end in time.
+  bool Ended() const { return ended_[kWmiReading] && ended_[kPlatformReading]; }
+  // Once over: what each category shows.
+  const CategoryOutcomes& Outcomes() const { return shown_; }
 
   struct Channel;
+  enum Reader : std::size_t { kWmiReading, kPlatformReading, kReadings };
 
  private:
   void Conclude();
 
-  PassFunction pass_;
+  PassReaders readers_;
   std::shared_ptr<Channel> channel_;
+  bool hasPlatform_;
   ULONGLONG startedAt_ = 0;
   ULONGLONG deadline_ = 0;
-  CategoryOutcomes outcomes_;
-  CategoryOutcomes readSoFar_;  // of the categories not finished yet
+  std::array<std::array<Reading, kCategoryCount>, kReadings> readings_;
+  CategoryOutcomes shown_;
   Category current_ = ReadOrder()[0];
   std::wstring asking_;
   bool started_ = false;
   bool gaveUp_ = false;
-  bool ended_ = false;
+  std::array<bool, kReadings> ended_{};  // a reading that is not run counts as ended
+  std::array<PassResult, kReadings> results_{};
   bool over_ = false;
   PassResult result_ = PassResult::kIncomplete;
 };

@@ -95,29 +95,29 @@ constexpr WmiStatement kNone{};
 constexpr std::array<CategoryInfo, kCategoryCount> kTable = {{
     {kOs, L"OS", L"OS", 1007, WhenEmpty::kNeverEmpty, nullptr,
      {Value(L"Win32_OperatingSystem", L"Caption"), Value(L"Win32_OperatingSystem", L"OSArchitecture")},
-     &OsLine, nullptr, nullptr},
+     &OsLine, nullptr, nullptr, nullptr, nullptr},
     {kCpu, L"CPU", L"CPU", 1008, WhenEmpty::kNeverEmpty, nullptr, {Value(L"Win32_Processor", L"Name"), kNone},
-     &FirstValue, nullptr, nullptr},
+     &FirstValue, nullptr, nullptr, nullptr, nullptr},
     {kRam, L"RAM", L"RAM", 1009, WhenEmpty::kNeverEmpty, nullptr,
      {Value(L"Win32_ComputerSystem", L"TotalPhysicalMemory"),
       {WmiStatement::kRows,
        L"Win32_PhysicalMemory",
        {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"}}},
-     &RamTotalLine, &ModuleLine, nullptr},
+     &RamTotalLine, &ModuleLine, nullptr, nullptr, nullptr},
     {kMainBoard, L"Main Board", L"Main Board", 1010, WhenEmpty::kNeverEmpty, nullptr,
      {Value(L"Win32_BaseBoard", L"Manufacturer"), Value(L"Win32_BaseBoard", L"Product")}, &BoardLine, nullptr,
-     nullptr},
-    {kVga, L"VGA", L"VGA", 1011, WhenEmpty::kListOnly, nullptr, {kNone, kNone}, nullptr, nullptr, &AdapterLines},
+     nullptr, nullptr, nullptr},
+    {kVga, L"VGA", L"VGA", 1011, WhenEmpty::kListOnly, nullptr, {kNone, kNone}, nullptr, nullptr, &AdapterLines, nullptr, nullptr},
     {kHdd, L"HDD", L"Disk", 1012, WhenEmpty::kReportToo, L"Model",
      {WmiStatement{WmiStatement::kRows, L"Win32_DiskDrive", {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}},
       kNone},
-     nullptr, &DiskLine, nullptr},
+     nullptr, &DiskLine, nullptr, nullptr, nullptr},
     {kSound, L"Sound", L"Sound", 1013, WhenEmpty::kReportToo, L"Name",
-     {WmiStatement{WmiStatement::kNames, L"Win32_SoundDevice", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr},
+     {WmiStatement{WmiStatement::kNames, L"Win32_SoundDevice", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr, nullptr, nullptr},
     {kOdd, L"ODD", L"ODD", 1014, WhenEmpty::kReportAndEcho, L"Name",
-     {WmiStatement{WmiStatement::kNames, L"Win32_CDROMDrive", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr},
+     {WmiStatement{WmiStatement::kNames, L"Win32_CDROMDrive", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr, nullptr, nullptr},
     {kBattery, L"Battery", L"Battery", 1020, WhenEmpty::kListOnly, nullptr, {kNone, kNone}, nullptr, nullptr,
-     &BatteryLines},
+     &BatteryLines, nullptr, nullptr},
 }};
 
 // A row left out of the table, or one out of place, would otherwise be zeros at run time.
@@ -128,6 +128,7 @@ constexpr bool EveryRowInPlace() {
     const bool fromWmi = row.statements[0].className != nullptr;
     if (fromWmi == (row.readDevice != nullptr)) return false;  // exactly one reading
     if (fromWmi && row.valuesLine == nullptr && row.rowLine == nullptr) return false;
+    if ((row.readPlatform == nullptr) != (row.platformSource == nullptr)) return false;
   }
   return true;
 }

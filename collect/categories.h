@@ -57,6 +57,10 @@ struct CategoryInfo {
   std::wstring (*rowLine)(const PropertyRow& row);
   // Or read from a device probe, which never waits on WMI.
   DeviceLines (*readDevice)();
+  // For a WMI category, the same lines read a second way, from the platform's own sources, and
+  // where they come from (for the diagnostics); null where there is none.
+  DeviceLines (*readPlatform)();
+  const wchar_t* platformSource;
 
   bool FromWmi() const { return readDevice == nullptr; }
 };

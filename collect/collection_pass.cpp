@@ -93,8 +93,6 @@ class PassWriter {
     outcome_.report.append(line).append(L"\r\n");
   }
 
-  void AddNotice(const std::wstring& notice) { vantrel::AddNotice(outcome_, category_, notice); }
-
   void Echo(std::wstring_view format, std::initializer_list<std::wstring_view> arguments = {}) {
     outcome_.diagnostics.append(FormatLine(format, arguments));
   }
@@ -104,13 +102,21 @@ class PassWriter {
   // True while every statement of the category so far ended well.
   bool Answered() const { return wmi_.Troubles().size() == troublesBefore_; }
 
-  // Ends a category: after whatever lines did come, the notice of its first trouble; "없음"
-  // only where it was read to its end and found nothing. Then hands it over.
+  // A trouble is said the moment it is known, so that a cut that follows loses neither its line
+  // nor its notice: the first trouble of a category decides the notice.
+  void Trouble(HRESULT code) {
+    if (outcome_.notice.empty()) {
+      outcome_.notice = NoticeFor(code);
+      outcome_.trouble = code;
+    }
+    HandOver({}, std::wstring());
+  }
+
+  // Ends a category, with the notice of its first trouble if it had one (or `failure`), or "없음"
+  // where it was read to its end and found nothing. Then hands it over.
   void Finish(HRESULT failure = S_OK) {
-    if (FAILED(failure)) Trouble(NoticeFor(failure));
-    if (!outcome_.notice.empty()) {
-      AddNotice(outcome_.notice);
-    } else if (Count() == 0 && CategoryOf(category_).whenEmpty != WhenEmpty::kNeverEmpty) {
+    if (FAILED(failure)) Trouble(failure);
+    if (outcome_.notice.empty() && Count() == 0 && CategoryOf(category_).whenEmpty != WhenEmpty::kNeverEmpty) {
       AddNothingFound();
     }
     observer_.Finished(category_, std::move(outcome_));
@@ -122,16 +128,12 @@ class PassWriter {
   void HandOver(std::vector<std::wstring> lines, std::wstring report) {
     CategoryOutcome added{std::move(lines), std::move(report), outcome_.diagnostics.substr(diagnosticsHandedOver_), {}};
     diagnosticsHandedOver_ = outcome_.diagnostics.size();
-    if (!noticeHandedOver_) added.notice = outcome_.notice;
+    if (!noticeHandedOver_) {
+      added.notice = outcome_.notice;
+      added.trouble = outcome_.trouble;
+    }
     noticeHandedOver_ = !outcome_.notice.empty();
     observer_.Read(category_, std::move(added));
-  }
-
-  // A trouble is said the moment it is known, so that a cut that follows loses neither its line
-  // nor its notice: the first trouble of a category decides the notice.
-  void Trouble(const std::wstring& notice) {
-    if (outcome_.notice.empty()) outcome_.notice = notice;
-    HandOver({}, std::wstring());
   }
 
   // A diagnostic line for each statement that has not ended well since the last look.
@@ -147,7 +149,7 @@ class PassWriter {
         Echo(L"WMI Error: %s %s\n", {ClassOf(trouble.statement), HexCode(trouble.code)});
       }
     }
-    Trouble(NoticeFor(troubles[first].code));
+    Trouble(troubles[first].code);
   }
 
   PassObserver& observer_;
@@ -187,10 +189,10 @@ void ReadFromWmi(PassWriter& out, const CategoryInfo& info) {
   out.Finish();
 }
 
-// False when the device's list could not all be read.
-bool ReadFromDevice(PassWriter& out, const CategoryInfo& info) {
+// A category read by one call; false when it could not all be read.
+bool ReadFromDevice(PassWriter& out, const CategoryInfo& info, DeviceLines (*read)()) {
   out.Begin(info.category);
-  const DeviceLines found = out.Device(info.readDevice);
+  const DeviceLines found = out.Device(read);
   for (const std::wstring& line : found.lines) out.Add(line);
   out.Finish(found.failure);
   return SUCCEEDED(found.failure);
@@ -198,45 +200,52 @@ bool ReadFromDevice(PassWriter& out, const CategoryInfo& info) {
 
 }  // namespace
 
-PassResult RunCollectionPass(PassObserver& observer) {
+// WMI's reading: its categories in read order over a connection of its own.
+PassResult ReadWmi(PassObserver& observer) {
   WmiConnection wmi;
   PassWriter out(observer, wmi);
-  bool devicesRead = true;
-  bool connecting = true, unavailable = false;
+  bool connecting = true, unavailable = false, first = true;
   for (const Category category : ReadOrder()) {
     const CategoryInfo& info = CategoryOf(category);
-    if (!info.FromWmi()) {
-      devicesRead &= ReadFromDevice(out, info);
-      continue;
-    }
+    if (!info.FromWmi()) continue;
     if (connecting) {
       connecting = false;
       observer.Asking(category, kConnecting);
       unavailable = !wmi.Open();
-      if (unavailable) break;
     }
-    ReadFromWmi(out, info);
+    if (!unavailable) {
+      ReadFromWmi(out, info);
+      continue;
+    }
+    out.Begin(category);
+    // The first category said leads the diagnostics.
+    if (first) out.Echo(L"WMI Init Failed\n");
+    first = false;
+    out.Finish(wmi.OpenFailure());
   }
   if (unavailable) {
-    const std::wstring notice = NoticeFor(wmi.OpenFailure());
-    bool first = true;
-    for (const Category category : ReadOrder()) {
-      if (!CategoryOf(category).FromWmi()) continue;
-      out.Begin(category);
-      // The first category said leads the diagnostics.
-      if (first) out.Echo(L"WMI Init Failed\n");
-      first = false;
-      out.AddNotice(notice);
-      out.Finish();
-    }
     observer.Ended(PassResult::kWmiUnavailable);
     return PassResult::kWmiUnavailable;
   }
   // The open began the list afresh.
-  const bool complete = wmi.Troubles().empty() && devicesRead;
-  const PassResult result = complete ? PassResult::kComplete : PassResult::kIncomplete;
+  const PassResult result = wmi.Troubles().empty() ? PassResult::kComplete : PassResult::kIncomplete;
   observer.Ended(result);
   wmi.Close();
+  return result;
+}
+
+// The platform's reading: the device probes, then each WMI category it has a source for.
+PassResult ReadPlatform(PassObserver& observer) {
+  WmiConnection none;  // never opened: the platform's readings have no statements
+  PassWriter out(observer, none);
+  bool complete = true;
+  for (const Category category : ReadOrder()) {
+    const CategoryInfo& info = CategoryOf(category);
+    if (info.FromWmi() && info.readPlatform == nullptr) continue;
+    complete &= ReadFromDevice(out, info, info.FromWmi() ? info.readPlatform : info.readDevice);
+  }
+  const PassResult result = complete ? PassResult::kComplete : PassResult::kIncomplete;
+  observer.Ended(result);
   return result;
 }
 
@@ -247,10 +256,60 @@ std::wstring ClassOf(const std::wstring& statement) {
   return statement.substr(start, statement.find(L' ', start) - start);
 }
 
-CategoryOutcome CutShortOutcome(Category category, CategoryOutcome soFar, CutShort why) {
-  const std::wstring notice = !soFar.notice.empty() ? soFar.notice : why == CutShort::kSkipped ? kSkipped : kNotAnswered;
-  AddNotice(soFar, category, notice);
-  return soFar;
+PassReaders CollectionReaders() { return PassReaders{&ReadWmi, &ReadPlatform}; }
+
+CategoryOutcome Choose(Category category, const Reading* wmi, const Reading* platform, CutShort why) {
+  // What a reading shows: finished, or what it had read when the wait ended, with its trouble or
+  // else the cut's.
+  const auto shown = [why](const Reading* reading) {
+    CategoryOutcome outcome = reading != nullptr ? reading->finished.value_or(reading->soFar) : CategoryOutcome();
+    if ((reading == nullptr || !reading->finished) && outcome.notice.empty()) {
+      outcome.notice = why == CutShort::kSkipped ? kSkipped : kNotAnswered;
+      outcome.trouble = why == CutShort::kSkipped ? E_ABORT : WBEM_S_TIMEDOUT;
+    }
+    return outcome;
+  };
+  const CategoryOutcome first = shown(wmi != nullptr ? wmi : platform);
+  CategoryOutcome chosen = first;
+  if (first.notice.empty()) return chosen;
+  if (wmi != nullptr && platform != nullptr) {
+    CategoryOutcome second = shown(platform);
+    if (second.notice.empty()) {
+      // WMI's trouble stays said, with where the lines came from instead.
+      const wchar_t* const trouble = first.trouble == WBEM_S_TIMEDOUT ? L"Timeout" : first.trouble == E_ABORT ? L"Skipped" : nullptr;
+      second.diagnostics = first.diagnostics + second.diagnostics +
+                           FormatLine(L"%s: read from %s (WMI %s)\n", {CategoryOf(category).reportName,
+                                                                        CategoryOf(category).platformSource,
+                                                                        trouble != nullptr ? trouble : HexCode(first.trouble)});
+      return second;
+    }
+    if (second.lines.size() > first.lines.size()) {
+      chosen.lines = std::move(second.lines);
+      chosen.report = std::move(second.report);
+    }
+  }
+  AddNotice(chosen, category, chosen.notice);
+  return chosen;
+}
+
+PassResult ResultOf(const CategoryOutcomes& shown, bool wmiUnavailable) {
+  for (const std::optional<CategoryOutcome>& outcome : shown) {
+    if (!outcome || !outcome->notice.empty()) return wmiUnavailable ? PassResult::kWmiUnavailable : PassResult::kIncomplete;
+  }
+  return PassResult::kComplete;
+}
+
+CategoryOutcomes ChooseOutcomes(const std::array<Reading, kCategoryCount>& wmi,
+                                const std::array<Reading, kCategoryCount>* platform, CutShort why) {
+  CategoryOutcomes shown;
+  for (const CategoryInfo& info : Categories()) {
+    const std::size_t c = info.category;
+    // Without a platform reading, WMI's reads every category.
+    const bool byWmi = info.FromWmi() || platform == nullptr;
+    const bool byPlatform = platform != nullptr && (!info.FromWmi() || info.readPlatform != nullptr);
+    shown[c] = Choose(info.category, byWmi ? &wmi[c] : nullptr, byPlatform ? &(*platform)[c] : nullptr, why);
+  }
+  return shown;
 }
 
 void Append(CategoryOutcome& outcome, CategoryOutcome added) {
@@ -273,19 +332,34 @@ void ShowOutcomes(const CategoryOutcomes& outcomes, const CategoryLists& categor
   specReport.clear();
   for (std::size_t i = 0; i < kCategoryCount; ++i) {
     const Category category = static_cast<Category>(i);
-    const CategoryOutcome outcome =
-        outcomes[i] ? *outcomes[i] : CutShortOutcome(category, CategoryOutcome(), CutShort::kNotAnswered);
+    const CategoryOutcome outcome = outcomes[i] ? *outcomes[i] : Choose(category, nullptr, nullptr, CutShort::kNotAnswered);
     for (const std::wstring& line : outcome.lines) categories[i]->Append(line);
     specReport.append(outcome.report);
     categories[i]->SelectFirst();
   }
 }
 
+CategoryOutcomes RunReadings(const PassReaders& readers, PassResult* result) {
+  KeptOutcomes platform, wmi;
+  if (readers.platform) readers.platform(platform);
+  const bool wmiUnavailable = readers.wmi(wmi) == PassResult::kWmiUnavailable;
+  const auto finished = [](const CategoryOutcomes& outcomes) {
+    std::array<Reading, kCategoryCount> readings;
+    for (std::size_t c = 0; c < kCategoryCount; ++c) readings[c].finished = outcomes[c];
+    return readings;
+  };
+  const std::array<Reading, kCategoryCount> platformReadings = finished(platform.outcomes);
+  CategoryOutcomes shown =
+      ChooseOutcomes(finished(wmi.outcomes), readers.platform ? &platformReadings : nullptr, CutShort::kNotAnswered);
+  *result = ResultOf(shown, wmiUnavailable);
+  return shown;
+}
+
 PassResult RunCollectionPass(const CategoryLists& categories, std::wstring& specReport) {
-  KeptOutcomes kept;
-  const PassResult result = RunCollectionPass(kept);
-  ShowOutcomes(kept.outcomes, categories, specReport);
-  SayDiagnostics(kept.outcomes);
+  PassResult result = PassResult::kIncomplete;
+  const CategoryOutcomes shown = RunReadings(CollectionReaders(), &result);
+  ShowOutcomes(shown, categories, specReport);
+  SayDiagnostics(shown);
   return result;
 }
 

@@ -104,13 +104,17 @@ TEST(ProgramStart, BothProgramsStartGuardedAndExitWithThePassOutcome) {
                                                  {PassResult::kIncomplete, 2}, {PassResult::kComplete, kExitStopped}};
   for (const auto& [result, code] : outcomes) {
     const bool throws = code == kExitStopped;
-    const PassFunction pass = [result = result, throws](PassObserver&) {
+    // Complete only when every category came; the others are left to their notices.
+    const PassFunction pass = [result = result, throws](PassObserver& observer) {
       if (throws) throw std::bad_alloc();
+      for (const CategoryInfo& info : Categories()) {
+        if (result == PassResult::kComplete) observer.Finished(info.category, CategoryOutcome());
+      }
       return result;
     };
     g_calls.clear();
     EXPECT_EQ(RunReport(pass), code);
-    CVantrelApp application(pass);
+    CVantrelApp application(PassReaders{pass});
     const int exitCode = testing::WhileStepping(RunVantrel, [](HWND shown) {
       if (shown != nullptr) PostMessageW(shown, WM_CLOSE, 0, 0);
       return true;
@@ -121,7 +125,7 @@ TEST(ProgramStart, BothProgramsStartGuardedAndExitWithThePassOutcome) {
 
   // Were the pass started, its window would wait for a close that never comes.
   const UniqueHandle running(CreateMutexW(nullptr, FALSE, kRunningMutexName));
-  CVantrelApp second([](PassObserver&) { return PassResult::kComplete; });
+  CVantrelApp second(PassReaders{[](PassObserver&) { return PassResult::kComplete; }});
   EXPECT_EQ(RunVantrel(), 0);
 }
 
@@ -136,7 +140,7 @@ TEST(ProgramStart, ASecondStartBringsAHungHiddenFirstCopyForwardWithoutWaitingOn
   const UniqueHandle taken(CreateEventW(nullptr, TRUE, FALSE, kRunningMutexName));
   HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
   MarkProgramWindow(window);
-  CVantrelApp second([](PassObserver&) -> PassResult { throw std::bad_alloc(); });  // no second pass
+  CVantrelApp second(PassReaders{[](PassObserver&) -> PassResult { throw std::bad_alloc(); }});  // no second pass
   std::future<bool> start = std::async(std::launch::async, [&] { return second.InitInstance(); });
   EXPECT_EQ(start.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "waited on the first copy";
   MSG message;

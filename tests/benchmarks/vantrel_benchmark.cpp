@@ -228,7 +228,7 @@ StartTimes StartOver() {
       Sleep(20);
     }
   });
-  vantrel::CVantrelApp application(vantrel::CollectionPass);
+  vantrel::CVantrelApp application(vantrel::CollectionReaders());
   application.InitInstance();
   done = true;
   watcher.join();

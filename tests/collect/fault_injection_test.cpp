@@ -248,7 +248,11 @@ Prediction Predict(const RandomMachine& machine) {
     p.complete = false;
     return true;
   };
-  auto finish = [&p, &reports] {
+  // The machines script no device but the adapters: every other device category finds nothing.
+  auto finish = [&] {
+    for (const CategoryInfo& info : Categories()) {
+      if (!info.FromWmi()) fallback(info.category, nullptr);
+    }
     for (const std::wstring& report : reports) p.report += report;
   };
 
@@ -260,7 +264,6 @@ Prediction Predict(const RandomMachine& machine) {
     notice(kVga, adapterFailure);
     p.complete = false;
   }
-  fallback(kVga, nullptr);
 
   p.openFailure = OpenFailure(machine, &p.heldAfterFailedOpen);
   if (FAILED(p.openFailure)) {
@@ -268,7 +271,6 @@ Prediction Predict(const RandomMachine& machine) {
     for (const CategoryInfo& info : Categories()) {
       if (info.FromWmi()) notice(info.category, p.openFailure);
     }
-    fallback(kBattery, nullptr);
     finish();
     return p;
   }
@@ -327,7 +329,6 @@ Prediction Predict(const RandomMachine& machine) {
     add(kOdd, name);
   }
   if (!say(kOdd, {{kOpticalStatement, false}})) fallback(kOdd, L"ODD: 없음");
-  fallback(kBattery, nullptr);  // the machine's devices have no battery
   finish();
   return p;
 }

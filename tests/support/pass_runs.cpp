@@ -3,19 +3,33 @@
 namespace vantrel::testing {
 
 CategoryOutcomes PassOutcomes() {
-  KeptOutcomes kept;
-  RunCollectionPass(kept);
-  return kept.outcomes;
+  PassResult result = PassResult::kIncomplete;
+  return RunReadings(CollectionReaders(), &result);
 }
 
-PassFunction SignallingPass(HANDLE ended) {
-  return [ended](PassObserver& observer) {
-    struct Signal {
-      HANDLE event;
-      ~Signal() { SetEvent(event); }
-    } signal{ended};
-    return RunCollectionPass(observer);
+PassReaders SignallingPass(HANDLE ended) {
+  struct Signal {
+    explicit Signal(HANDLE event) : event(event) {}
+    ~Signal() { SetEvent(event); }
+    HANDLE event;
   };
+  // Shared by both readings: the last to return signals. WMI's starts once the platform's has
+  // returned, since only WMI's fakes move the clock: the platform's lines are then stamped in time
+  // as they would be on a real machine, where they take milliseconds.
+  const auto signal = std::make_shared<Signal>(ended);
+  const auto platformDone = std::make_shared<UniqueHandle>(NewEvent());
+  const PassReaders real = CollectionReaders();
+  return PassReaders{[signal, platformDone, read = real.wmi](PassObserver& observer) mutable {
+                       const auto held = std::move(signal);
+                       WaitForSingleObject(platformDone->get(), 60000);
+                       return read(observer);
+                     },
+                     [signal, platformDone, read = real.platform](PassObserver& observer) mutable {
+                       const auto held = std::move(signal);
+                       const PassResult result = read(observer);
+                       SetEvent(platformDone->get());
+                       return result;
+                     }};
 }
 
 UniqueHandle NewEvent() { return UniqueHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }

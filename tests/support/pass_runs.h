@@ -8,12 +8,12 @@
 
 namespace vantrel::testing {
 
-// What the real pass gives when run on the test's thread.
+// What the real pass shows when run on the test's thread.
 CategoryOutcomes PassOutcomes();
 
-// The real pass, signalling `ended` once it returns: it has said its end by then, so the pass's
-// thread touches nothing of the test's (fakes included) after that, and the test may end.
-PassFunction SignallingPass(HANDLE ended);
+// The real pass's readings, signalling `ended` once both returned: they have said their end by
+// then, so their threads touch nothing of the test's (fakes included) after that.
+PassReaders SignallingPass(HANDLE ended);
 
 // A manual-reset event, not signalled.
 UniqueHandle NewEvent();

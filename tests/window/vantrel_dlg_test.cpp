@@ -231,14 +231,14 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
     output.Clear();
     const UniqueHandle release = testing::NewEvent(), ended = testing::NewEvent();
     ProgressWindow progress(nullptr);
-    BackgroundPass pass([release = release.get(), ended = ended.get()](PassObserver& observer) {
+    BackgroundPass pass(PassReaders{[release = release.get(), ended = ended.get()](PassObserver& observer) {
       observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n", L""});
       observer.Asking(kCpu, testing::StatementText(testing::kProcessorStatement));
       WaitForSingleObject(release, INFINITE);
       observer.Ended(PassResult::kComplete);
       SetEvent(ended);
       return PassResult::kComplete;
-    });
+    }});
     int step = 0, ticks = 0;
     bool hiddenAtFirst = false, buttonEarly = true, buttonReady = false;
     std::wstring category, slow;
