@@ -79,13 +79,10 @@ std::optional<std::wstring> OsLine(const std::wstring& productName, const std::w
     default:
       return std::nullopt;
   }
-  const std::wstring kMicrosoft = L"Microsoft ", kTen = L"Microsoft Windows 10";
+  const std::wstring kMicrosoft = L"Microsoft ", kTen = L"Microsoft Windows 10 ";
   std::wstring line = productName.rfind(kMicrosoft, 0) == 0 ? productName : kMicrosoft + productName;
-  // Windows 11 kept Windows 10's product name; only its build tells them apart.
-  if (BuildAtLeast(buildNumber, 22000) && line.rfind(kTen, 0) == 0 &&
-      (line.size() == kTen.size() || line[kTen.size()] == L' ')) {
-    line[kTen.size() - 1] = L'1';
-  }
+  // Windows 11 kept Windows 10's product name, edition and all; only its build tells them apart.
+  if (BuildAtLeast(buildNumber, 22000) && line.rfind(kTen, 0) == 0) line[kTen.size() - 2] = L'1';
   return line + width;
 }
 
