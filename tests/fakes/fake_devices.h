@@ -139,8 +139,8 @@ struct FakeDevices {
     return TRUE;
   }
 
-  // The platform's facts: the SMBIOS blob, registry values by key path and name ("<key>\<value>"),
-  // open keys as tokens kFirstKey + i of `keys`, the native processor and the memory total.
+  // The platform's facts: the SMBIOS blob, registry values by "<key>\<value>" (the key open last
+  // is the token kKey), the native processor and the memory total.
   struct RegistryValue {
     DWORD type;
     std::vector<BYTE> bytes;
@@ -151,58 +151,47 @@ struct FakeDevices {
   }
   std::vector<std::uint8_t> firmwareTable;
   std::vector<std::pair<std::wstring, RegistryValue>> registry;
-  std::vector<std::wstring> keys;
+  std::wstring key;
   DWORD firmwareError = 0, memoryError = 0;
   WORD nativeArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
   DWORDLONG totalMemory = 16ull << 30;
-  static constexpr std::uintptr_t kFirstKey = 0x400;
+  static constexpr std::uintptr_t kKey = 0x400;
 
   static UINT WINAPI Firmware(DWORD provider, DWORD id, PVOID out, DWORD size) {
     const std::vector<std::uint8_t>& table = active->firmwareTable;
-    if (provider != 0x52534D42 || id != 0) return Fail(ERROR_INVALID_PARAMETER);  // 'RSMB'
-    if (active->firmwareError != 0) return Fail(active->firmwareError);
+    if (provider != 0x52534D42 || id != 0 || active->firmwareError != 0) return Fail(active->firmwareError);  // 'RSMB'
     if (out != nullptr && size >= table.size()) std::memcpy(out, table.data(), table.size());
     return static_cast<UINT>(table.size());  // copied, or needed where it does not fit
   }
 
   static LSTATUS WINAPI OpenKey(HKEY parent, LPCWSTR path, DWORD, REGSAM access, PHKEY key) {
-    const std::wstring prefix = std::wstring(path) + L"\\";
-    const bool found = std::any_of(active->registry.begin(), active->registry.end(),
-                                   [&](const auto& value) { return value.first.rfind(prefix, 0) == 0; });
     if (parent != HKEY_LOCAL_MACHINE || access != (KEY_QUERY_VALUE | KEY_WOW64_64KEY)) return ERROR_ACCESS_DENIED;
-    if (!found) return ERROR_FILE_NOT_FOUND;
-    active->keys.push_back(path);
-    ++active->openNow;
-    *key = reinterpret_cast<HKEY>(kFirstKey + active->keys.size() - 1);
+    active->key = path, ++active->openNow;
+    *key = reinterpret_cast<HKEY>(kKey);
     return ERROR_SUCCESS;
   }
 
-  static LSTATUS WINAPI QueryValue(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-    const std::wstring path = active->keys.at(reinterpret_cast<std::uintptr_t>(key) - kFirstKey) + L"\\" + name;
+  static LSTATUS WINAPI QueryValue(HKEY, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
     const auto value = std::find_if(active->registry.begin(), active->registry.end(),
-                                    [&](const auto& entry) { return entry.first == path; });
+                                    [&](const auto& entry) { return entry.first == active->key + L"\\" + name; });
     if (value == active->registry.end()) return ERROR_FILE_NOT_FOUND;
     const std::vector<BYTE>& bytes = value->second.bytes;
     const DWORD room = *size;
-    *type = value->second.type;
-    *size = static_cast<DWORD>(bytes.size());
-    if (data == nullptr) return ERROR_SUCCESS;
-    if (room < bytes.size()) return ERROR_MORE_DATA;
-    std::copy(bytes.begin(), bytes.end(), data);
+    *type = value->second.type, *size = static_cast<DWORD>(bytes.size());
+    if (data != nullptr && room < bytes.size()) return ERROR_MORE_DATA;
+    if (data != nullptr) std::copy(bytes.begin(), bytes.end(), data);
     return ERROR_SUCCESS;
   }
 
   static LSTATUS WINAPI CloseKey(HKEY) { return --active->openNow, ERROR_SUCCESS; }
 
   static void WINAPI System(LPSYSTEM_INFO info) {
-    *info = SYSTEM_INFO{};
-    info->wProcessorArchitecture = active->nativeArchitecture;
+    *info = SYSTEM_INFO{}, info->wProcessorArchitecture = active->nativeArchitecture;
   }
 
   static BOOL WINAPI Memory(LPMEMORYSTATUSEX status) {
     if (status->dwLength != sizeof *status || active->memoryError != 0) return Fail(active->memoryError);
-    status->ullTotalPhys = active->totalMemory;
-    return TRUE;
+    return status->ullTotalPhys = active->totalMemory, TRUE;
   }
 };
 
