@@ -81,7 +81,9 @@ BOOL WINAPI DestroyListFromSystem(HDEVINFO list) {
 const DeviceEntryPoints& RealDeviceApi() {
   static const DeviceEntryPoints real{&CreateFileW,           &DeviceIoControl,          &CloseHandle,
                                       &GetClassDevsFromSystem, &EnumInterfacesFromSystem, &GetDetailFromSystem,
-                                      &DestroyListFromSystem};
+                                      &DestroyListFromSystem,  &GetSystemFirmwareTable,   &RegOpenKeyExW,
+                                      &RegQueryValueExW,       &RegCloseKey,              &GetNativeSystemInfo,
+                                      &GlobalMemoryStatusEx};
   return real;
 }
 
@@ -109,6 +111,11 @@ bool AskDevice(HANDLE device, DWORD code, const void* question, DWORD questionSi
     return false;
   }
   return true;
+}
+
+HRESULT FailureOfLastCall() {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
 }  // namespace vantrel

@@ -24,6 +24,14 @@ struct DeviceEntryPoints {
                                                  PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD detailSize,
                                                  PDWORD requiredSize, PSP_DEVINFO_DATA device);
   BOOL(WINAPI* setupDiDestroyDeviceInfoList)(HDEVINFO list);
+  // The platform's own facts: the firmware's SMBIOS table, the registry, the processor and memory.
+  UINT(WINAPI* getSystemFirmwareTable)(DWORD provider, DWORD tableId, PVOID table, DWORD size);
+  LSTATUS(WINAPI* regOpenKeyExW)(HKEY parent, LPCWSTR path, DWORD options, REGSAM access, PHKEY key);
+  LSTATUS(WINAPI* regQueryValueExW)(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                    LPDWORD size);
+  LSTATUS(WINAPI* regCloseKey)(HKEY key);
+  void(WINAPI* getNativeSystemInfo)(LPSYSTEM_INFO info);
+  BOOL(WINAPI* globalMemoryStatusEx)(LPMEMORYSTATUSEX status);
 };
 
 // The table in use.
@@ -50,5 +58,8 @@ UniqueDeviceHandle OpenDevice(const std::wstring& path, DWORD access);
 // reason stays in GetLastError) or the answer is shorter than `needed` bytes (ERROR_INVALID_DATA).
 bool AskDevice(HANDLE device, DWORD code, const void* question, DWORD questionSize, void* answer,
                DWORD answerSize, DWORD needed);
+
+// The failure of a call that has just failed, from GetLastError; never S_OK.
+HRESULT FailureOfLastCall();
 
 }  // namespace vantrel

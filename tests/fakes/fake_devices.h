@@ -45,7 +45,8 @@ struct FakeDevices {
   inline static FakeDevices* active = nullptr;
   inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#";
   static constexpr std::uintptr_t kDisk = 0x100, kFirstBattery = 0x200, kList = 0x300;
-  ScopedTable<DeviceEntryPoints> table{DeviceApi(), {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack}};
+  ScopedTable<DeviceEntryPoints> table{DeviceApi(), {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack,
+                                                     &Firmware, &OpenKey, &QueryValue, &CloseKey, &System, &Memory}};
 
   static BOOL Fail(DWORD error) {
     SetLastError(error);
@@ -136,6 +137,61 @@ struct FakeDevices {
     if (detail->cbSize != sizeof *detail) return Fail(ERROR_INVALID_USER_BUFFER);
     std::memcpy(detail->DevicePath, path.c_str(), pathBytes);
     return TRUE;
+  }
+
+  // The platform's facts: the SMBIOS blob, registry values by "<key>\<value>" (the key open last
+  // is the token kKey), the native processor and the memory total.
+  struct RegistryValue {
+    DWORD type;
+    std::vector<BYTE> bytes;
+  };
+  static RegistryValue Text(const std::wstring& text, DWORD type = REG_SZ) {  // with its NUL
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+  }
+  std::vector<std::uint8_t> firmwareTable;
+  std::vector<std::pair<std::wstring, RegistryValue>> registry;
+  std::wstring key;
+  DWORD firmwareError = 0, memoryError = 0;
+  WORD nativeArchitecture = PROCESSOR_ARCHITECTURE_AMD64;
+  DWORDLONG totalMemory = 16ull << 30;
+  static constexpr std::uintptr_t kKey = 0x400;
+
+  static UINT WINAPI Firmware(DWORD provider, DWORD id, PVOID out, DWORD size) {
+    const std::vector<std::uint8_t>& table = active->firmwareTable;
+    if (provider != 0x52534D42 || id != 0 || active->firmwareError != 0) return Fail(active->firmwareError);  // 'RSMB'
+    if (out != nullptr && size >= table.size()) std::memcpy(out, table.data(), table.size());
+    return static_cast<UINT>(table.size());  // copied, or needed where it does not fit
+  }
+
+  static LSTATUS WINAPI OpenKey(HKEY parent, LPCWSTR path, DWORD, REGSAM access, PHKEY key) {
+    if (parent != HKEY_LOCAL_MACHINE || access != (KEY_QUERY_VALUE | KEY_WOW64_64KEY)) return ERROR_ACCESS_DENIED;
+    active->key = path, ++active->openNow;
+    *key = reinterpret_cast<HKEY>(kKey);
+    return ERROR_SUCCESS;
+  }
+
+  static LSTATUS WINAPI QueryValue(HKEY, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+    const auto value = std::find_if(active->registry.begin(), active->registry.end(),
+                                    [&](const auto& entry) { return entry.first == active->key + L"\\" + name; });
+    if (value == active->registry.end()) return ERROR_FILE_NOT_FOUND;
+    const std::vector<BYTE>& bytes = value->second.bytes;
+    const DWORD room = *size;
+    *type = value->second.type, *size = static_cast<DWORD>(bytes.size());
+    if (data != nullptr && room < bytes.size()) return ERROR_MORE_DATA;
+    if (data != nullptr) std::copy(bytes.begin(), bytes.end(), data);
+    return ERROR_SUCCESS;
+  }
+
+  static LSTATUS WINAPI CloseKey(HKEY) { return --active->openNow, ERROR_SUCCESS; }
+
+  static void WINAPI System(LPSYSTEM_INFO info) {
+    *info = SYSTEM_INFO{}, info->wProcessorArchitecture = active->nativeArchitecture;
+  }
+
+  static BOOL WINAPI Memory(LPMEMORYSTATUSEX status) {
+    if (status->dwLength != sizeof *status || active->memoryError != 0) return Fail(active->memoryError);
+    return status->ullTotalPhys = active->totalMemory, TRUE;
   }
 };
 
