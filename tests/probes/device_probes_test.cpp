@@ -47,8 +47,10 @@ TEST(DeviceProbesTest, DriveKindFromBusTypeThenSeekPenaltyElseUnknown) {
 }
 
 TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
-  const FakeBattery laptop{52600, 41040, 412}, spare, ups{50000, 40000, 0, 0x20000000}, noDesign{0}, noFull{50000, 0},
-      unknown{0xFFFFFFFF}, relative{100, 80, 0, 0xC0000000}, emptyBay{50000, 40000, 0, 0x80000000, 0};
+  // A UPS says it is a system battery too, and short-term.
+  const FakeBattery laptop{52600, 41040, 412}, spare, ups{50000, 40000, 0, 0xA0000000}, noDesign{0}, noFull{50000, 0},
+      unknown{0xFFFFFFFF}, relative{100, 80, 0, 0xC0000000}, emptyBay{50000, 40000, 0, 0x80000000, 0},
+      noSystem{50000, 40000, 0, 0};
   FakeBattery denied, shortInfo;
   denied.openError = ERROR_ACCESS_DENIED;
   shortInfo.infoBytes = 35;
@@ -62,7 +64,7 @@ TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
   } cases[] = {
       {{}, 0, ERROR_NO_MORE_ITEMS, {}, S_OK},
       {{laptop, spare}, 0, ERROR_NO_MORE_ITEMS, {kLaptop, kSpare}, S_OK},
-      {{ups, relative, noDesign, noFull, unknown, emptyBay, laptop}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, S_OK},
+      {{ups, relative, noDesign, noFull, unknown, emptyBay, noSystem, laptop}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, S_OK},
       {{denied, laptop, shortInfo}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, kDenied},
       {{shortInfo, spare}, 0, ERROR_NO_MORE_ITEMS, {kSpare}, kInvalid},
       {{laptop}, ERROR_ACCESS_DENIED, ERROR_NO_MORE_ITEMS, {}, kDenied},
