@@ -29,6 +29,7 @@ struct FakeDisk {
 struct FakeBattery {
   ULONG designed = 50000, full = 40000, cycles = 0, capabilities = 0x80000000;  // BATTERY_SYSTEM_BATTERY
   ULONG tag = 7, openError = 0, infoBytes = 36;                                 // tag 0: an empty bay
+  DWORD emptyError = ERROR_FILE_NOT_FOUND;  // how an empty bay answers; 0: with tag 0 itself
 };
 
 // Handles are tokens: the disk kDisk, battery i kFirstBattery + i, the list kList.
@@ -94,7 +95,8 @@ struct FakeDevices {
     }
     const FakeBattery& battery = active->batteries.at(token - kFirstBattery);
     if (code == 0x294040 && questionSize == 4 && asked[0] == 0) {  // the tag, without waiting
-      return battery.tag != 0 ? Answer(&battery.tag, 4, 4, out, outSize, returned) : Fail(ERROR_FILE_NOT_FOUND);
+      if (battery.tag == 0 && battery.emptyError != 0) return Fail(battery.emptyError);
+      return Answer(&battery.tag, 4, 4, out, outSize, returned);
     }
     if (code != 0x294044 || questionSize != 12 || asked[0] != battery.tag || asked[1] != 0) {
       return Fail(ERROR_INVALID_PARAMETER);
