@@ -1,7 +1,8 @@
 // Scripted devices behind DeviceApi() while a FakeDevices lives: one disk for every
 // \\.\PhysicalDrive<n>, battery interfaces in enumeration order, the paths opened, and the handles
 // and lists not given back. What Windows refuses (a drive opened with more than access 0, a
-// battery not opened for reading, a waiting tag query, an unsized detail buffer) is refused.
+// battery not opened for reading, a waiting tag query, an unsized detail buffer, a cbSize other than
+// the documented one, another interface class) is refused.
 #pragma once
 
 #include <windows.h>
@@ -45,6 +46,9 @@ struct FakeDevices {
 
   inline static FakeDevices* active = nullptr;
   inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#";
+  static constexpr GUID kBatteryClass = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
+  // cbSize as documented, not as this build's headers give it: SetupAPI packs them in a 32-bit build.
+  static constexpr DWORD kInterfaceDataSize = sizeof(void*) == 8 ? 32 : 28, kDetailSize = sizeof(void*) == 8 ? 8 : 6;
   static constexpr std::uintptr_t kDisk = 0x100, kFirstBattery = 0x200, kList = 0x300;
   ScopedTable<DeviceEntryPoints> table{DeviceApi(), {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack}};
 
@@ -114,15 +118,17 @@ struct FakeDevices {
   }
 
   static HDEVINFO WINAPI List(const GUID* classGuid, PCWSTR, HWND, DWORD flags) {
-    const GUID battery = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
-    const bool asked = IsEqualGUID(*classGuid, battery) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    const bool asked = IsEqualGUID(*classGuid, kBatteryClass) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     SetLastError(asked ? active->listError : ERROR_INVALID_PARAMETER);
     active->openNow += GetLastError() == 0;
     return GetLastError() != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HDEVINFO>(kList);
   }
 
-  static BOOL WINAPI Enumerate(HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD index, PSP_DEVICE_INTERFACE_DATA data) {
-    if (data->cbSize != sizeof *data) return Fail(ERROR_INVALID_USER_BUFFER);
+  // The list holds battery interfaces only: another class is refused rather than found empty.
+  static BOOL WINAPI Enumerate(HDEVINFO, PSP_DEVINFO_DATA, const GUID* interfaceClass, DWORD index,
+                               PSP_DEVICE_INTERFACE_DATA data) {
+    if (interfaceClass == nullptr || !IsEqualGUID(*interfaceClass, kBatteryClass)) return Fail(ERROR_INVALID_PARAMETER);
+    if (data->cbSize != kInterfaceDataSize) return Fail(ERROR_INVALID_USER_BUFFER);
     if (index >= active->batteries.size()) return Fail(active->endError);
     data->Reserved = index;
     return TRUE;
@@ -135,7 +141,7 @@ struct FakeDevices {
     const DWORD needed = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) + pathBytes;
     if (required != nullptr) *required = needed;
     if (detail == nullptr || detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    if (detail->cbSize != sizeof *detail) return Fail(ERROR_INVALID_USER_BUFFER);
+    if (detail->cbSize != kDetailSize) return Fail(ERROR_INVALID_USER_BUFFER);
     std::memcpy(detail->DevicePath, path.c_str(), pathBytes);
     return TRUE;
   }
