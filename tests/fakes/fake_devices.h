@@ -1,8 +1,8 @@
 // Scripted devices behind DeviceApi() while a FakeDevices lives: one disk for every
-// \\.\PhysicalDrive<n>, battery interfaces in enumeration order, the paths opened, and the handles
-// and lists not given back. What Windows refuses (a drive opened with more than access 0, a
-// battery not opened for reading, a waiting tag query, an unsized detail buffer, a cbSize other than
-// the documented one, another interface class) is refused.
+// \\.\PhysicalDrive<n> or one for each number listed, battery interfaces in enumeration order, the
+// paths opened, and the handles and lists not given back. What Windows refuses (a drive opened with
+// more than access 0, a battery not opened for reading, a waiting tag query, an unsized detail
+// buffer, a cbSize other than the documented one, another interface class) is refused.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,14 +39,16 @@ struct FakeDevices {
   FakeDevices() { active = this; }
   ~FakeDevices() { active = nullptr; }
 
-  FakeDisk disk;
+  FakeDisk disk;                    // behind every drive number while `disks` is empty
+  std::map<DWORD, FakeDisk> disks;  // else the drives there are: another number is not found
+  const FakeDisk* drive = nullptr;  // the one opened last
   std::vector<FakeBattery> batteries;
   DWORD listError = 0, endError = ERROR_NO_MORE_ITEMS;  // of SetupDiGetClassDevsW; past the last battery
   std::vector<std::wstring> opened;
   int openNow = 0;
 
   inline static FakeDevices* active = nullptr;
-  inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#";
+  inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#", kDrivePath = L"\\\\.\\PhysicalDrive";
   static constexpr GUID kBatteryClass = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
   // cbSize as documented, not as this build's headers give it: SetupAPI packs them in a 32-bit build.
   static constexpr DWORD kInterfaceDataSize = sizeof(void*) == 8 ? 32 : 28, kDetailSize = sizeof(void*) == 8 ? 8 : 6;
@@ -66,19 +69,27 @@ struct FakeDevices {
 
   static HANDLE WINAPI Open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD how, DWORD, HANDLE) {
     active->opened.push_back(path);
-    const bool disk = active->opened.back().rfind(L"\\\\.\\PhysicalDrive", 0) == 0;
-    const std::size_t battery = disk ? 0 : std::wcstoul(path + kBatteryPath.size(), nullptr, 10);
-    DWORD error = disk ? active->disk.openError : active->batteries.at(battery).openError;
+    const bool disk = active->opened.back().rfind(kDrivePath, 0) == 0;
+    const std::size_t number = std::wcstoul(path + (disk ? kDrivePath : kBatteryPath).size(), nullptr, 10);
+    if (disk) active->drive = active->DiskAt(static_cast<DWORD>(number));
+    DWORD error = !disk ? active->batteries.at(number).openError
+                        : active->drive != nullptr ? active->drive->openError : ERROR_FILE_NOT_FOUND;
     if (access != (disk ? 0u : GENERIC_READ) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) || how != OPEN_EXISTING) {
       error = ERROR_ACCESS_DENIED;
     }
     SetLastError(error);
     active->openNow += error == 0;
-    return error != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(disk ? kDisk : kFirstBattery + battery);
+    return error != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(disk ? kDisk : kFirstBattery + number);
+  }
+
+  const FakeDisk* DiskAt(DWORD number) const {
+    if (disks.empty()) return &disk;
+    const auto found = disks.find(number);
+    return found != disks.end() ? &found->second : nullptr;
   }
 
   static BOOL AskDisk(const ULONG* asked, void* out, DWORD outSize, DWORD* returned) {
-    const FakeDisk& disk = active->disk;
+    const FakeDisk& disk = *active->drive;
     if (asked[1] != PropertyStandardQuery) return Fail(ERROR_INVALID_PARAMETER);
     STORAGE_DEVICE_DESCRIPTOR device{};
     device.Version = device.Size = sizeof device;
