@@ -26,6 +26,7 @@ static_assert(kQueryTag == 0x294040 && kQueryInformation == 0x294044, "IOCTL_BAT
 constexpr LONG kBatteryInformationLevel = 0;     // BatteryInformation
 constexpr ULONG kSystemBattery = 0x80000000;     // BATTERY_SYSTEM_BATTERY
 constexpr ULONG kRelativeCapacity = 0x40000000;  // BATTERY_CAPACITY_RELATIVE
+constexpr ULONG kShortTerm = 0x20000000;         // BATTERY_IS_SHORT_TERM: a UPS, which is a system battery too
 constexpr ULONG kUnknownCapacity = 0xFFFFFFFF;   // BATTERY_UNKNOWN_CAPACITY
 
 struct BatteryQuery {  // BATTERY_QUERY_INFORMATION
@@ -102,10 +103,10 @@ HRESULT AskBattery(const std::wstring& path, BatteryInformation* information) {
   return S_OK;
 }
 
-// A battery that can run the system and gives both capacities in mWh.
+// A battery that runs the system, is not a UPS and gives both capacities in mWh.
 bool IsMeasuredSystemBattery(const BatteryInformation& information) {
   const auto known = [](ULONG capacity) { return capacity != 0 && capacity != kUnknownCapacity; };
-  return (information.capabilities & kSystemBattery) != 0 && (information.capabilities & kRelativeCapacity) == 0 &&
+  return (information.capabilities & (kSystemBattery | kShortTerm | kRelativeCapacity)) == kSystemBattery &&
          known(information.designedCapacity) && known(information.fullChargedCapacity);
 }
 

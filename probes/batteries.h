@@ -20,8 +20,9 @@ struct BatteryReading {
   HRESULT failure = S_OK;
 };
 
-// Every system battery that gives both capacities in mWh. A UPS, a battery whose capacities are
-// relative or unknown, and an empty battery bay are left out without a failure.
+// Every system battery that gives both capacities in mWh. A UPS (a system battery that is also
+// short-term), a battery whose capacities are relative or unknown, and an empty battery bay are
+// left out without a failure.
 BatteryReading ReadBatteries();
 
 }  // namespace vantrel

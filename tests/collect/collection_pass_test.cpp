@@ -285,27 +285,31 @@ TEST_F(CollectionPassTest, OnItsOwnThreadThePassIsGivenUpAfterNinetySeconds) {
 }
 
 // What kind each disk is ends its line; each system battery gets a line of its own. A desktop
-// whose disks do not say is reported exactly as before either fact was asked.
+// whose disks do not say is reported exactly as before either fact was asked. Each drive is asked
+// by its row's Index, which here is not the row's place.
 TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
-  const std::wstring ssd0 = L"Disk 0 : SSD Model 500 (466 GB) / IDE", ssd1 = L"Disk 1 : HDD Model 2000 (2 TB) / IDE";
+  const std::wstring disk5 = L"Disk 5 : SSD Model 500 (466 GB) / IDE", disk3 = L"Disk 3 : HDD Model 2000 (2 TB) / IDE";
   const std::wstring denied = L"확인 못 함 (Windows 오류 0x80070005)";
   const FakeBattery worn{52600, 41040, 412}, fresh{50000, 40000};
   const struct {
-    FakeDisk disk;
+    std::map<DWORD, FakeDisk> drives;
     std::vector<FakeBattery> batteries;
     DWORD listError;
     PassResult result;
     Lines disks, batteryList, batteryReport;
   } cases[] = {
-      {{0, 11, 0}, {worn, fresh}, 0, PassResult::kComplete, {ssd0 + L" / SSD", ssd1 + L" / SSD"},
+      {{{5, {0, 11, 0}}, {3, {0, 11, 1}}}, {worn, fresh}, 0, PassResult::kComplete,
+       {disk5 + L" / SSD", disk3 + L" / HDD"},
        {L"배터리 0 : 78% (41040 / 52600 mWh) / 충전 412회", L"배터리 1 : 80% (40000 / 50000 mWh)"},
        {L"배터리 0 : 78% (41040 / 52600 mWh) / 충전 412회", L"배터리 1 : 80% (40000 / 50000 mWh)"}},
-      {{0, 11, 1}, {}, ERROR_ACCESS_DENIED, PassResult::kIncomplete, {ssd0 + L" / HDD", ssd1 + L" / HDD"}, {denied},
-       {L"Battery: " + denied}}};
+      {{{5, {0, 17}}, {3, {0, 11, 0}}}, {}, ERROR_ACCESS_DENIED, PassResult::kIncomplete,
+       {disk5 + L" / NVMe SSD", disk3 + L" / SSD"}, {denied}, {L"Battery: " + denied}}};
   for (const auto& machine : cases) {
     AnswerWorkedExample();
+    Answer(kDisksStatement, FakeQueryAnswer{{Disk(5, L"SSD Model 500", L"500105249280"),
+                                              Disk(3, L"HDD Model 2000", L"2000396321280")}});
     output_.Clear();
-    devices_.disk = machine.disk;
+    devices_.disks = machine.drives;
     devices_.batteries = machine.batteries;
     devices_.listError = machine.listError;
     ASSERT_EQ(Run(), machine.result);

@@ -1,7 +1,8 @@
 // Scripted devices behind DeviceApi() while a FakeDevices lives: one disk for every
-// \\.\PhysicalDrive<n>, battery interfaces in enumeration order, the paths opened, and the handles
-// and lists not given back. What Windows refuses (a drive opened with more than access 0, a
-// battery not opened for reading, a waiting tag query, an unsized detail buffer) is refused.
+// \\.\PhysicalDrive<n> or one for each number listed, battery interfaces in enumeration order, the
+// paths opened, and the handles and lists not given back. What Windows refuses (a drive opened with
+// more than access 0, a battery not opened for reading, a waiting tag query, an unsized detail
+// buffer, a cbSize other than the documented one, another interface class) is refused.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,7 @@ struct FakeDisk {
 struct FakeBattery {
   ULONG designed = 50000, full = 40000, cycles = 0, capabilities = 0x80000000;  // BATTERY_SYSTEM_BATTERY
   ULONG tag = 7, openError = 0, infoBytes = 36;                                 // tag 0: an empty bay
+  DWORD emptyError = ERROR_FILE_NOT_FOUND;  // how an empty bay answers; 0: with tag 0 itself
 };
 
 // Handles are tokens: the disk kDisk, battery i kFirstBattery + i, the list kList.
@@ -36,14 +39,19 @@ struct FakeDevices {
   FakeDevices() { active = this; }
   ~FakeDevices() { active = nullptr; }
 
-  FakeDisk disk;
+  FakeDisk disk;                    // behind every drive number while `disks` is empty
+  std::map<DWORD, FakeDisk> disks;  // else the drives there are: another number is not found
+  const FakeDisk* drive = nullptr;  // the one opened last
   std::vector<FakeBattery> batteries;
   DWORD listError = 0, endError = ERROR_NO_MORE_ITEMS;  // of SetupDiGetClassDevsW; past the last battery
   std::vector<std::wstring> opened;
   int openNow = 0;
 
   inline static FakeDevices* active = nullptr;
-  inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#";
+  inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#", kDrivePath = L"\\\\.\\PhysicalDrive";
+  static constexpr GUID kBatteryClass = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
+  // cbSize as documented, not as this build's headers give it: SetupAPI packs them in a 32-bit build.
+  static constexpr DWORD kInterfaceDataSize = sizeof(void*) == 8 ? 32 : 28, kDetailSize = sizeof(void*) == 8 ? 8 : 6;
   static constexpr std::uintptr_t kDisk = 0x100, kFirstBattery = 0x200, kList = 0x300;
   ScopedTable<DeviceEntryPoints> table{DeviceApi(), {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack,
                                                      &Firmware, &OpenKey, &QueryValue, &CloseKey, &System, &Memory}};
@@ -62,19 +70,27 @@ struct FakeDevices {
 
   static HANDLE WINAPI Open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD how, DWORD, HANDLE) {
     active->opened.push_back(path);
-    const bool disk = active->opened.back().rfind(L"\\\\.\\PhysicalDrive", 0) == 0;
-    const std::size_t battery = disk ? 0 : std::wcstoul(path + kBatteryPath.size(), nullptr, 10);
-    DWORD error = disk ? active->disk.openError : active->batteries.at(battery).openError;
+    const bool disk = active->opened.back().rfind(kDrivePath, 0) == 0;
+    const std::size_t number = std::wcstoul(path + (disk ? kDrivePath : kBatteryPath).size(), nullptr, 10);
+    if (disk) active->drive = active->DiskAt(static_cast<DWORD>(number));
+    DWORD error = !disk ? active->batteries.at(number).openError
+                        : active->drive != nullptr ? active->drive->openError : ERROR_FILE_NOT_FOUND;
     if (access != (disk ? 0u : GENERIC_READ) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) || how != OPEN_EXISTING) {
       error = ERROR_ACCESS_DENIED;
     }
     SetLastError(error);
     active->openNow += error == 0;
-    return error != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(disk ? kDisk : kFirstBattery + battery);
+    return error != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(disk ? kDisk : kFirstBattery + number);
+  }
+
+  const FakeDisk* DiskAt(DWORD number) const {
+    if (disks.empty()) return &disk;
+    const auto found = disks.find(number);
+    return found != disks.end() ? &found->second : nullptr;
   }
 
   static BOOL AskDisk(const ULONG* asked, void* out, DWORD outSize, DWORD* returned) {
-    const FakeDisk& disk = active->disk;
+    const FakeDisk& disk = *active->drive;
     if (asked[1] != PropertyStandardQuery) return Fail(ERROR_INVALID_PARAMETER);
     STORAGE_DEVICE_DESCRIPTOR device{};
     device.Version = device.Size = sizeof device;
@@ -95,7 +111,8 @@ struct FakeDevices {
     }
     const FakeBattery& battery = active->batteries.at(token - kFirstBattery);
     if (code == 0x294040 && questionSize == 4 && asked[0] == 0) {  // the tag, without waiting
-      return battery.tag != 0 ? Answer(&battery.tag, 4, 4, out, outSize, returned) : Fail(ERROR_FILE_NOT_FOUND);
+      if (battery.tag == 0 && battery.emptyError != 0) return Fail(battery.emptyError);
+      return Answer(&battery.tag, 4, 4, out, outSize, returned);
     }
     if (code != 0x294044 || questionSize != 12 || asked[0] != battery.tag || asked[1] != 0) {
       return Fail(ERROR_INVALID_PARAMETER);
@@ -113,15 +130,17 @@ struct FakeDevices {
   }
 
   static HDEVINFO WINAPI List(const GUID* classGuid, PCWSTR, HWND, DWORD flags) {
-    const GUID battery = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
-    const bool asked = IsEqualGUID(*classGuid, battery) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    const bool asked = IsEqualGUID(*classGuid, kBatteryClass) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     SetLastError(asked ? active->listError : ERROR_INVALID_PARAMETER);
     active->openNow += GetLastError() == 0;
     return GetLastError() != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HDEVINFO>(kList);
   }
 
-  static BOOL WINAPI Enumerate(HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD index, PSP_DEVICE_INTERFACE_DATA data) {
-    if (data->cbSize != sizeof *data) return Fail(ERROR_INVALID_USER_BUFFER);
+  // The list holds battery interfaces only: another class is refused rather than found empty.
+  static BOOL WINAPI Enumerate(HDEVINFO, PSP_DEVINFO_DATA, const GUID* interfaceClass, DWORD index,
+                               PSP_DEVICE_INTERFACE_DATA data) {
+    if (interfaceClass == nullptr || !IsEqualGUID(*interfaceClass, kBatteryClass)) return Fail(ERROR_INVALID_PARAMETER);
+    if (data->cbSize != kInterfaceDataSize) return Fail(ERROR_INVALID_USER_BUFFER);
     if (index >= active->batteries.size()) return Fail(active->endError);
     data->Reserved = index;
     return TRUE;
@@ -134,7 +153,7 @@ struct FakeDevices {
     const DWORD needed = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) + pathBytes;
     if (required != nullptr) *required = needed;
     if (detail == nullptr || detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    if (detail->cbSize != sizeof *detail) return Fail(ERROR_INVALID_USER_BUFFER);
+    if (detail->cbSize != kDetailSize) return Fail(ERROR_INVALID_USER_BUFFER);
     std::memcpy(detail->DevicePath, path.c_str(), pathBytes);
     return TRUE;
   }

@@ -16,6 +16,7 @@
 #include "probes/device_entry_points.h"
 #include "probes/drive_kind.h"
 #include "probes/dxgi_entry_points.h"
+#include "fakes/scoped_table.h"
 #include "support/ui_driver.h"
 
 namespace vantrel {
@@ -76,15 +77,51 @@ TEST(AdaptersIntegrationTest, VideoMemoryIsDxgisFigureUnlessA32BitBuildHasTheKer
   EXPECT_EQ(figures, expected);
 }
 
-// Wine 8 opens drive 0 and names its bus (SCSI) but does not support the seek-penalty query, and
-// its SetupAPI lists no battery interface. A real Windows answers what its devices are.
+// What the probes asked Wine's devices and what these answered, noted on the way to the real calls.
+std::vector<std::string> g_answers;
+
+std::string Answered(BOOL done, const std::string& what) {
+  return done ? what : "error " + std::to_string(GetLastError());
+}
+
+BOOL WINAPI AskNoting(HANDLE device, DWORD code, LPVOID question, DWORD questionSize, LPVOID answer, DWORD answerSize,
+                      LPDWORD returned, LPOVERLAPPED overlapped) {
+  const BOOL done =
+      RealDeviceApi().deviceIoControl(device, code, question, questionSize, answer, answerSize, returned, overlapped);
+  const DWORD error = GetLastError();
+  ULONG property = 0, bus = 0;  // STORAGE_PROPERTY_QUERY's first field; BusType at offset 28
+  std::memcpy(&property, question, sizeof property);
+  if (done && *returned >= 32) std::memcpy(&bus, static_cast<const char*>(answer) + 28, sizeof bus);
+  g_answers.push_back("property " + std::to_string(property) + ": " + Answered(done, "bus " + std::to_string(bus)));
+  SetLastError(error);
+  return done;
+}
+
+BOOL WINAPI EnumerateNoting(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* interfaceClass, DWORD index,
+                            PSP_DEVICE_INTERFACE_DATA data) {
+  const BOOL found = RealDeviceApi().setupDiEnumDeviceInterfaces(list, device, interfaceClass, index, data);
+  const DWORD error = GetLastError();
+  g_answers.push_back("interface " + std::to_string(index) + ": " + Answered(found, "found"));
+  SetLastError(error);
+  return found;
+}
+
+// Wine 8 opens drive 0 and names its bus (SCSI), which leaves the kind to the seek penalty, but
+// does not support the seek-penalty query; its SetupAPI lists no battery interface. A real Windows
+// answers what its devices are.
 TEST(DeviceProbesIntegrationTest, WineGivesNoDriveKindAndNoBatteryWithoutAFailure) {
   if (!testing::UnderWine()) GTEST_SKIP() << "what Wine's devices answer";
   ASSERT_EQ(DeviceApi().setupDiGetClassDevsW, RealDeviceApi().setupDiGetClassDevsW);
+  DeviceEntryPoints noting = RealDeviceApi();
+  noting.deviceIoControl = &AskNoting;
+  noting.setupDiEnumDeviceInterfaces = &EnumerateNoting;
+  testing::ScopedTable<DeviceEntryPoints> table(DeviceApi(), noting);
   EXPECT_EQ(QueryDriveKind(L"0"), DriveKind::kUnknown);
   const BatteryReading reading = ReadBatteries();
   EXPECT_TRUE(reading.batteries.empty());
   EXPECT_EQ(reading.failure, S_OK);
+  const std::vector<std::string> kWine = {"property 0: bus 1", "property 7: error 50", "interface 0: error 259"};
+  EXPECT_EQ(g_answers, kWine) << "each question asked once, in this order";
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ TEST(DeviceProbesTest, DriveKindFromBusTypeThenSeekPenaltyElseUnknown) {
       {L"0", {0, 15, 0}, DriveKind::kUnknown},
       {L"0", {0, 16, 0}, DriveKind::kUnknown},
       {L"0", {0, 1, -1}, DriveKind::kUnknown},  // SCSI, the seek penalty not supported: Wine
-      {L"0", {0, kSata, 0, 27}, DriveKind::kUnknown},  // answers ending just before the field read
+      {L"0", {0, kSata, 0, 31}, DriveKind::kUnknown},  // answers ending just before the field read
+      {L"0", {0, kSata, 0, 32}, DriveKind::kSsd},      // BusType's last byte
       {L"0", {0, kSata, 0, 40, 8}, DriveKind::kUnknown},
       {L"0", {ERROR_ACCESS_DENIED, kSata, 0}, DriveKind::kUnknown},
   };
@@ -47,10 +48,13 @@ TEST(DeviceProbesTest, DriveKindFromBusTypeThenSeekPenaltyElseUnknown) {
 }
 
 TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
-  const FakeBattery laptop{52600, 41040, 412}, spare, ups{50000, 40000, 0, 0x20000000}, noDesign{0}, noFull{50000, 0},
-      unknown{0xFFFFFFFF}, relative{100, 80, 0, 0xC0000000}, emptyBay{50000, 40000, 0, 0x80000000, 0};
-  FakeBattery denied, shortInfo;
+  // A UPS says it is a system battery too, and short-term.
+  const FakeBattery laptop{52600, 41040, 412}, spare, ups{50000, 40000, 0, 0xA0000000}, noDesign{0}, noFull{50000, 0},
+      unknown{0xFFFFFFFF}, relative{100, 80, 0, 0xC0000000}, emptyBay{50000, 40000, 0, 0x80000000, 0},
+      noSystem{50000, 40000, 0, 0};
+  FakeBattery denied, shortInfo, tagZero;
   denied.openError = ERROR_ACCESS_DENIED;
+  tagZero.tag = tagZero.emptyError = 0;  // an empty bay that answers with no tag
   shortInfo.infoBytes = 35;
   const std::array<unsigned long, 3> kLaptop{52600, 41040, 412}, kSpare{50000, 40000, 0};
   const HRESULT kDenied = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), kInvalid = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
@@ -62,7 +66,8 @@ TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
   } cases[] = {
       {{}, 0, ERROR_NO_MORE_ITEMS, {}, S_OK},
       {{laptop, spare}, 0, ERROR_NO_MORE_ITEMS, {kLaptop, kSpare}, S_OK},
-      {{ups, relative, noDesign, noFull, unknown, emptyBay, laptop}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, S_OK},
+      {{ups, relative, noDesign, noFull, unknown, emptyBay, tagZero, noSystem, laptop}, 0, ERROR_NO_MORE_ITEMS,
+       {kLaptop}, S_OK},
       {{denied, laptop, shortInfo}, 0, ERROR_NO_MORE_ITEMS, {kLaptop}, kDenied},
       {{shortInfo, spare}, 0, ERROR_NO_MORE_ITEMS, {kSpare}, kInvalid},
       {{laptop}, ERROR_ACCESS_DENIED, ERROR_NO_MORE_ITEMS, {}, kDenied},

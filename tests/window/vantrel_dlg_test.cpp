@@ -218,7 +218,7 @@ std::wstring ItemText(HWND window, int id) {
 // Nothing shows before half a second; then the category read now, from ten seconds on the slow
 // text and the button, default and focused, also while Windows runs a move or menu loop of its
 // own. The button shows what came at once; the close box and WM_QUIT end the wait with false; the
-// limit ends a move or menu loop the seller left open.
+// limit ends a move or menu loop the seller left open, which the thread is seen to be in as it falls.
 TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheLimit) {
   enum End { kButton, kCloseBox, kQuit, kLimitInMoveLoop, kLimitInMenuLoop };
   const wchar_t skipped[] = L"확인 못 함 (기다리지 않고 봄)", notAnswered[] = L"확인 못 함 (Windows 응답 시간 초과)";
@@ -240,6 +240,7 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
       return PassResult::kComplete;
     }});
     int step = 0, ticks = 0;
+    DWORD loopAtEnd = 0;  // the move or menu loop of Windows' own that the last step ran in
     bool hiddenAtFirst = false, buttonEarly = true, buttonReady = false;
     std::wstring category, slow;
     const int waited = testing::WhileStepping([&] { return progress.WaitFor(pass) ? 1 : 0; }, [&](HWND) {
@@ -262,6 +263,9 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
           wmi.now = 11000;
           return true;
         default: {
+          GUITHREADINFO thread{sizeof thread};
+          GetGUIThreadInfo(GetCurrentThreadId(), &thread);  // where it fails, flags stay 0
+          loopAtEnd = thread.flags & (GUI_INMOVESIZE | GUI_INMENUMODE);
           HWND button = GetDlgItem(shown, IDC_SHOW_NOW);
           buttonReady = IsWindowVisible(button) && GetFocus() == button &&
                         LOWORD(SendMessageW(shown, DM_GETDEFID, 0, 0)) == IDC_SHOW_NOW;
@@ -285,6 +289,7 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
     EXPECT_NE(slow.find(L"느리게"), std::wstring::npos);
     EXPECT_EQ(waited, end == kCloseBox || end == kQuit ? 0 : 1);
     EXPECT_EQ(quitPostedAgain, end == kQuit);
+    EXPECT_EQ(loopAtEnd, end == kLimitInMoveLoop ? GUI_INMOVESIZE : end == kLimitInMenuLoop ? GUI_INMENUMODE : 0u);
     if (waited == 0) continue;
     EXPECT_EQ(pass.Outcomes()[kOs]->lines, Lines{L"Windows"});
     EXPECT_EQ(pass.Outcomes()[kCpu]->lines, Lines{end == kButton ? skipped : notAnswered});
