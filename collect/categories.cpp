@@ -6,7 +6,10 @@
 #include "collect/size_text.h"
 #include "probes/adapters.h"
 #include "probes/batteries.h"
+#include "probes/device_lists.h"
 #include "probes/drive_kind.h"
+#include "probes/platform_facts.h"
+#include "probes/smbios.h"
 
 namespace vantrel {
 namespace {
@@ -27,10 +30,14 @@ std::wstring RamTotalLine(const std::vector<std::wstring>& values) {
   return FormatLine(L"총 RAM: %s", {FormatGB(ReadByteCount(values[0]))});
 }
 
-std::wstring ModuleLine(const PropertyRow& module) {
-  return FormatLine(L"%s / %s : %s / %s MHz / %s / %s",
-                    {module.at(L"DeviceLocator"), module.at(L"BankLabel"), FormatGB(ReadByteCount(module.at(L"Capacity"))),
-                     module.at(L"Speed"), module.at(L"Manufacturer"), module.at(L"PartNumber")});
+std::wstring ModuleLine(const std::wstring& locator, const std::wstring& bank, std::uint64_t bytes,
+                       const std::wstring& speed, const std::wstring& maker, const std::wstring& part) {
+  return FormatLine(L"%s / %s : %s / %s MHz / %s / %s", {locator, bank, FormatGB(bytes), speed, maker, part});
+}
+
+std::wstring ModuleLine(const PropertyRow& module, DriveKinds&) {
+  return ModuleLine(module.at(L"DeviceLocator"), module.at(L"BankLabel"), ReadByteCount(module.at(L"Capacity")),
+                    module.at(L"Speed"), module.at(L"Manufacturer"), module.at(L"PartNumber"));
 }
 
 // The product first, then its maker.
@@ -51,13 +58,77 @@ const wchar_t* KindSuffix(DriveKind kind) {
   return L"";
 }
 
-std::wstring DiskLine(const PropertyRow& disk) {
-  return FormatLine(L"Disk %s : %s (%s) / %s%s",
-                    {disk.at(L"Index"), disk.at(L"Model"), FormatDiskSize(ReadByteCount(disk.at(L"Size"))),
-                     disk.at(L"InterfaceType"), KindSuffix(QueryDriveKind(disk.at(L"Index")))});
+std::wstring DiskLine(const std::wstring& number, const std::wstring& model, std::uint64_t bytes,
+                     const std::wstring& interfaceText, DriveKind kind) {
+  return FormatLine(L"Disk %s : %s (%s) / %s%s", {number, model, FormatDiskSize(bytes), interfaceText, KindSuffix(kind)});
 }
 
-std::wstring NameLine(const PropertyRow& device) { return device.at(L"Name"); }
+// How long a WMI disk row waits for the platform's reading to say the disks' kinds, which it
+// normally has long before WMI answers.
+constexpr DWORD kKindWait = 5000;
+
+std::wstring DiskLine(const PropertyRow& disk, DriveKinds& kinds) {
+  return DiskLine(disk.at(L"Index"), disk.at(L"Model"), ReadByteCount(disk.at(L"Size")), disk.at(L"InterfaceType"),
+                  kinds.KindOf(disk.at(L"Index"), kKindWait));
+}
+
+std::wstring NameLine(const PropertyRow& device, DriveKinds&) { return device.at(L"Name"); }
+
+// ---- The same lines from the platform's own sources ----
+
+DeviceLines OneLine(const TextFact& fact) {
+  return SUCCEEDED(fact.failure) ? DeviceLines{{fact.text}, S_OK} : DeviceLines{{}, fact.failure};
+}
+
+DeviceLines OsFromRegistry(DriveKinds&) { return OneLine(ReadOsLine()); }
+
+DeviceLines ProcessorFromRegistry(DriveKinds&) { return OneLine(ReadProcessorName()); }
+
+// The total, then a line for each module the firmware names; a failure of either is said after
+// what the other gave.
+DeviceLines RamFromPlatform(DriveKinds&) {
+  DeviceLines read;
+  const ByteCountFact total = ReadTotalMemory();
+  if (SUCCEEDED(total.failure)) {
+    read.lines.push_back(FormatLine(L"총 RAM: %s", {FormatGB(total.bytes)}));
+  } else {
+    read.failure = total.failure;
+  }
+  const SmbiosTable table = ReadSmbiosTable();
+  for (const MemoryModule& module : MemoryModules(table.records)) {
+    read.lines.push_back(ModuleLine(module.deviceLocator, module.bankLocator, module.sizeBytes.value_or(0), module.speed,
+                                    module.manufacturer, module.partNumber));
+  }
+  if (FAILED(table.failure) && SUCCEEDED(read.failure)) read.failure = table.failure;
+  return read;
+}
+
+DeviceLines BoardFromFirmware(DriveKinds&) {
+  const SmbiosTable table = ReadSmbiosTable();
+  if (FAILED(table.failure)) return {{}, table.failure};
+  const std::optional<BaseBoard> board = FindBaseBoard(table.records);
+  if (!board) return {{}, HRESULT_FROM_WIN32(ERROR_NOT_FOUND)};
+  return {{FormatLine(L"%s (%s)", {board->product, board->manufacturer})}, S_OK};
+}
+
+// The disks in device-number order; their kinds go to WMI's disk rows too.
+DeviceLines DisksFromSetupApi(DriveKinds& kinds) {
+  const PlatformDiskList found = ReadPlatformDisks();
+  std::map<DWORD, DriveKind> byNumber;
+  DeviceLines read{{}, found.failure};
+  for (const PlatformDisk& disk : found.disks) {
+    byNumber.emplace(disk.number, disk.kind);
+    read.lines.push_back(DiskLine(std::to_wstring(disk.number), disk.model, disk.bytes, disk.interfaceText, disk.kind));
+  }
+  kinds.Publish(std::move(byNumber));
+  return read;
+}
+
+DeviceLines Names(const DeviceNames& found) { return {found.names, found.failure}; }
+
+DeviceLines SoundFromSetupApi(DriveKinds&) { return Names(ReadSoundDeviceNames()); }
+
+DeviceLines OpticalFromSetupApi(DriveKinds&) { return Names(ReadOpticalDriveNames()); }
 
 DeviceLines AdapterLines() {
   const AdapterList found = EnumerateAdapters();
@@ -95,27 +166,29 @@ constexpr WmiStatement kNone{};
 constexpr std::array<CategoryInfo, kCategoryCount> kTable = {{
     {kOs, L"OS", L"OS", 1007, WhenEmpty::kNeverEmpty, nullptr,
      {Value(L"Win32_OperatingSystem", L"Caption"), Value(L"Win32_OperatingSystem", L"OSArchitecture")},
-     &OsLine, nullptr, nullptr, nullptr, nullptr},
+     &OsLine, nullptr, nullptr, &OsFromRegistry, L"the registry"},
     {kCpu, L"CPU", L"CPU", 1008, WhenEmpty::kNeverEmpty, nullptr, {Value(L"Win32_Processor", L"Name"), kNone},
-     &FirstValue, nullptr, nullptr, nullptr, nullptr},
+     &FirstValue, nullptr, nullptr, &ProcessorFromRegistry, L"the registry"},
     {kRam, L"RAM", L"RAM", 1009, WhenEmpty::kNeverEmpty, nullptr,
      {Value(L"Win32_ComputerSystem", L"TotalPhysicalMemory"),
       {WmiStatement::kRows,
        L"Win32_PhysicalMemory",
        {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"}}},
-     &RamTotalLine, &ModuleLine, nullptr, nullptr, nullptr},
+     &RamTotalLine, &ModuleLine, nullptr, &RamFromPlatform, L"kernel32 and SMBIOS"},
     {kMainBoard, L"Main Board", L"Main Board", 1010, WhenEmpty::kNeverEmpty, nullptr,
      {Value(L"Win32_BaseBoard", L"Manufacturer"), Value(L"Win32_BaseBoard", L"Product")}, &BoardLine, nullptr,
-     nullptr, nullptr, nullptr},
+     nullptr, &BoardFromFirmware, L"SMBIOS"},
     {kVga, L"VGA", L"VGA", 1011, WhenEmpty::kListOnly, nullptr, {kNone, kNone}, nullptr, nullptr, &AdapterLines, nullptr, nullptr},
     {kHdd, L"HDD", L"Disk", 1012, WhenEmpty::kReportToo, L"Model",
      {WmiStatement{WmiStatement::kRows, L"Win32_DiskDrive", {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}},
       kNone},
-     nullptr, &DiskLine, nullptr, nullptr, nullptr},
+     nullptr, &DiskLine, nullptr, &DisksFromSetupApi, L"SetupAPI"},
     {kSound, L"Sound", L"Sound", 1013, WhenEmpty::kReportToo, L"Name",
-     {WmiStatement{WmiStatement::kNames, L"Win32_SoundDevice", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr, nullptr, nullptr},
+     {WmiStatement{WmiStatement::kNames, L"Win32_SoundDevice", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr,
+     &SoundFromSetupApi, L"SetupAPI"},
     {kOdd, L"ODD", L"ODD", 1014, WhenEmpty::kReportAndEcho, L"Name",
-     {WmiStatement{WmiStatement::kNames, L"Win32_CDROMDrive", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr, nullptr, nullptr},
+     {WmiStatement{WmiStatement::kNames, L"Win32_CDROMDrive", {L"Name"}}, kNone}, nullptr, &NameLine, nullptr,
+     &OpticalFromSetupApi, L"SetupAPI"},
     {kBattery, L"Battery", L"Battery", 1020, WhenEmpty::kListOnly, nullptr, {kNone, kNone}, nullptr, nullptr,
      &BatteryLines, nullptr, nullptr},
 }};

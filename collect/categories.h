@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "collect/drive_kinds.h"
 #include "probes/wmi_query.h"
 
 namespace vantrel {
@@ -51,15 +52,16 @@ struct CategoryInfo {
   // The property whose value each row echoes as "<report name>: <value>\n"; null: no echo.
   const wchar_t* echoed;
   // Read from WMI: its statements, in order. The single values give one line, once all answered
-  // (valuesLine); each row or name gives one line (rowLine).
+  // (valuesLine); each row or name gives one line (rowLine), disks with the kind the platform's
+  // reading found.
   std::array<WmiStatement, 2> statements;
   std::wstring (*valuesLine)(const std::vector<std::wstring>& values);
-  std::wstring (*rowLine)(const PropertyRow& row);
+  std::wstring (*rowLine)(const PropertyRow& row, DriveKinds& kinds);
   // Or read from a device probe, which never waits on WMI.
   DeviceLines (*readDevice)();
   // For a WMI category, the same lines read a second way, from the platform's own sources, and
   // where they come from (for the diagnostics); null where there is none.
-  DeviceLines (*readPlatform)();
+  DeviceLines (*readPlatform)(DriveKinds& kinds);
   const wchar_t* platformSource;
 
   bool FromWmi() const { return readDevice == nullptr; }

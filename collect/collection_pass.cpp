@@ -1,6 +1,7 @@
 #include "collect/collection_pass.h"
 
 #include <cstdio>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -162,14 +163,14 @@ class PassWriter {
   std::size_t troublesNoted_ = 0;   // said as diagnostics
 };
 
-void AddRowLine(PassWriter& out, const CategoryInfo& info, const PropertyRow& row) {
+void AddRowLine(PassWriter& out, const CategoryInfo& info, const PropertyRow& row, DriveKinds& kinds) {
   if (info.echoed != nullptr) out.Echo(L"%s: %s\n", {info.reportName, row.at(info.echoed)});
-  out.Add(info.rowLine(row));
+  out.Add(info.rowLine(row, kinds));
 }
 
 // A category's statements in order: its single values give one line once they all answered, so
 // that no part of one passes for the whole; each row gives a line as it arrives.
-void ReadFromWmi(PassWriter& out, const CategoryInfo& info) {
+void ReadFromWmi(PassWriter& out, const CategoryInfo& info, DriveKinds& kinds) {
   out.Begin(info.category);
   std::vector<std::wstring> values;
   const auto addValuesLine = [&] {
@@ -183,14 +184,15 @@ void ReadFromWmi(PassWriter& out, const CategoryInfo& info) {
       continue;
     }
     addValuesLine();
-    out.EachRow(statement, [&](const PropertyRow& row) { AddRowLine(out, info, row); });
+    out.EachRow(statement, [&](const PropertyRow& row) { AddRowLine(out, info, row, kinds); });
   }
   addValuesLine();
   out.Finish();
 }
 
 // A category read by one call; false when it could not all be read.
-bool ReadFromDevice(PassWriter& out, const CategoryInfo& info, DeviceLines (*read)()) {
+template <class Read>
+bool ReadFromDevice(PassWriter& out, const CategoryInfo& info, Read read) {
   out.Begin(info.category);
   const DeviceLines found = out.Device(read);
   for (const std::wstring& line : found.lines) out.Add(line);
@@ -201,7 +203,7 @@ bool ReadFromDevice(PassWriter& out, const CategoryInfo& info, DeviceLines (*rea
 }  // namespace
 
 // WMI's reading: its categories in read order over a connection of its own.
-PassResult ReadWmi(PassObserver& observer) {
+PassResult ReadWmi(PassObserver& observer, DriveKinds& kinds) {
   WmiConnection wmi;
   PassWriter out(observer, wmi);
   bool connecting = true, unavailable = false, first = true;
@@ -214,7 +216,7 @@ PassResult ReadWmi(PassObserver& observer) {
       unavailable = !wmi.Open();
     }
     if (!unavailable) {
-      ReadFromWmi(out, info);
+      ReadFromWmi(out, info, kinds);
       continue;
     }
     out.Begin(category);
@@ -235,15 +237,19 @@ PassResult ReadWmi(PassObserver& observer) {
 }
 
 // The platform's reading: the device probes, then each WMI category it has a source for.
-PassResult ReadPlatform(PassObserver& observer) {
+PassResult ReadPlatform(PassObserver& observer, DriveKinds& kinds) {
   WmiConnection none;  // never opened: the platform's readings have no statements
   PassWriter out(observer, none);
   bool complete = true;
   for (const Category category : ReadOrder()) {
     const CategoryInfo& info = CategoryOf(category);
-    if (info.FromWmi() && info.readPlatform == nullptr) continue;
-    complete &= ReadFromDevice(out, info, info.FromWmi() ? info.readPlatform : info.readDevice);
+    if (!info.FromWmi()) {
+      complete &= ReadFromDevice(out, info, info.readDevice);
+    } else if (info.readPlatform != nullptr) {
+      complete &= ReadFromDevice(out, info, [&] { return info.readPlatform(kinds); });
+    }
   }
+  kinds.Publish({});  // where no disk reading did: WMI's rows wait no longer
   const PassResult result = complete ? PassResult::kComplete : PassResult::kIncomplete;
   observer.Ended(result);
   return result;
@@ -256,7 +262,12 @@ std::wstring ClassOf(const std::wstring& statement) {
   return statement.substr(start, statement.find(L' ', start) - start);
 }
 
-PassReaders CollectionReaders() { return PassReaders{&ReadWmi, &ReadPlatform}; }
+PassReaders CollectionReaders() {
+  // Each reading holds the kinds, so an abandoned one still has them.
+  const auto kinds = std::make_shared<DriveKinds>();
+  return PassReaders{[kinds](PassObserver& observer) { return ReadWmi(observer, *kinds); },
+                     [kinds](PassObserver& observer) { return ReadPlatform(observer, *kinds); }};
+}
 
 CategoryOutcome Choose(Category category, const Reading* wmi, const Reading* platform, CutShort why) {
   // What a reading shows: finished, or what it had read when the wait ended, with its trouble or
@@ -316,7 +327,10 @@ void Append(CategoryOutcome& outcome, CategoryOutcome added) {
   for (std::wstring& line : added.lines) outcome.lines.push_back(std::move(line));
   outcome.report.append(added.report);
   outcome.diagnostics.append(added.diagnostics);
-  if (outcome.notice.empty()) outcome.notice = std::move(added.notice);
+  if (outcome.notice.empty()) {
+    outcome.notice = std::move(added.notice);
+    outcome.trouble = added.trouble;
+  }
 }
 
 void SayDiagnostics(const CategoryOutcomes& outcomes) {

@@ -50,55 +50,23 @@ struct BatteryInformation {  // BATTERY_INFORMATION
 
 static_assert(sizeof(BatteryQuery) == 12 && sizeof(BatteryInformation) == 36, "the documented layouts");
 
-// The failure to keep for a call that has just failed; never S_OK.
-HRESULT LastFailure() {
-  const DWORD error = GetLastError();
-  return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
-
-// The device path of one interface: S_OK, or why SetupAPI gave none.
-HRESULT InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, std::wstring* path) {
-  const DeviceEntryPoints& api = DeviceApi();
-  constexpr DWORD kHeader = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
-  constexpr DWORD kLongest = 64 * 1024;
-  DWORD required = 0;
-  // Asked first for its size only, which fails with ERROR_INSUFFICIENT_BUFFER.
-  if (!api.setupDiGetDeviceInterfaceDetailW(list, interfaceData, nullptr, 0, &required, nullptr) &&
-      GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-    return LastFailure();
-  }
-  if (required <= kHeader || required > kLongest) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
-  // Held in DWORDs for the structure's alignment. cbSize is the fixed part only: 8 bytes in a
-  // 64-bit build, 6 in a 32-bit one, where SetupAPI's structures are packed.
-  std::vector<DWORD> buffer((required + sizeof(DWORD) - 1) / sizeof(DWORD));
-  auto* const detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
-  detail->cbSize = sizeof *detail;
-  if (!api.setupDiGetDeviceInterfaceDetailW(list, interfaceData, detail, required, nullptr, nullptr)) {
-    return LastFailure();
-  }
-  // Up to its NUL, and never past what SetupAPI was given.
-  const wchar_t* const begin = detail->DevicePath;
-  path->assign(begin, std::find(begin, begin + (required - kHeader) / sizeof(wchar_t), L'\0'));
-  return S_OK;
-}
-
 // S_OK with the battery's answer, S_FALSE where its bay is empty, or why it did not answer. The
 // failure is taken before the handle closes, so closing cannot change it.
 HRESULT AskBattery(const std::wstring& path, BatteryInformation* information) {
   const UniqueDeviceHandle battery = OpenDevice(path, GENERIC_READ);
-  if (!battery) return LastFailure();
+  if (!battery) return FailureOfLastCall();
   const ULONG wait = 0;  // milliseconds to wait for a battery where the bay is empty
   ULONG tag = 0;
   if (!AskDevice(battery.get(), kQueryTag, &wait, sizeof wait, &tag, sizeof tag, sizeof tag)) {
     // The documented answer of an empty bay.
-    return GetLastError() == ERROR_FILE_NOT_FOUND ? S_FALSE : LastFailure();
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? S_FALSE : FailureOfLastCall();
   }
   if (tag == 0) return S_FALSE;  // BATTERY_TAG_INVALID
   const BatteryQuery query{tag, kBatteryInformationLevel, 0};
   *information = BatteryInformation{};
   if (!AskDevice(battery.get(), kQueryInformation, &query, sizeof query, information, sizeof *information,
                  sizeof *information)) {
-    return LastFailure();
+    return FailureOfLastCall();
   }
   return S_OK;
 }
@@ -118,7 +86,7 @@ BatteryReading ReadBatteries() {
   const HDEVINFO made =
       api.setupDiGetClassDevsW(&kBatteryClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
   if (made == INVALID_HANDLE_VALUE || made == nullptr) {
-    reading.failure = LastFailure();
+    reading.failure = FailureOfLastCall();
     return reading;
   }
   const UniqueDeviceInfoList list(made);
@@ -127,7 +95,7 @@ BatteryReading ReadBatteries() {
     SP_DEVICE_INTERFACE_DATA interfaceData{};
     interfaceData.cbSize = sizeof interfaceData;
     if (!api.setupDiEnumDeviceInterfaces(list.get(), nullptr, &kBatteryClass, index, &interfaceData)) {
-      if (GetLastError() != ERROR_NO_MORE_ITEMS && reading.failure == S_OK) reading.failure = LastFailure();
+      if (GetLastError() != ERROR_NO_MORE_ITEMS && reading.failure == S_OK) reading.failure = FailureOfLastCall();
       break;
     }
     std::wstring path;

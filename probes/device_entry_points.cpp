@@ -2,19 +2,25 @@
 // that it never becomes an import of the program and a planted copy is never loaded.
 #include "probes/device_entry_points.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
 #include "probes/system_function.h"
 
 namespace vantrel {
 
 namespace {
 
-// SetupAPI's four functions, looked up together once: the DLL stays loaded, and a function
+// SetupAPI's functions, looked up together once: the DLL stays loaded, and a function
 // missing now is missing for good. Where any is missing, none is used and `error` says why.
 struct SetupApi {
   decltype(DeviceEntryPoints::setupDiGetClassDevsW) getClassDevs = nullptr;
   decltype(DeviceEntryPoints::setupDiEnumDeviceInterfaces) enumInterfaces = nullptr;
   decltype(DeviceEntryPoints::setupDiGetDeviceInterfaceDetailW) getDetail = nullptr;
   decltype(DeviceEntryPoints::setupDiDestroyDeviceInfoList) destroyList = nullptr;
+  decltype(DeviceEntryPoints::setupDiEnumDeviceInfo) enumDevices = nullptr;
+  decltype(DeviceEntryPoints::setupDiGetDeviceRegistryPropertyW) getProperty = nullptr;
   DWORD error = ERROR_SUCCESS;
 };
 
@@ -38,7 +44,9 @@ const SetupApi& LoadedSetupApi() {
     all &= FindSetupFunction("SetupDiEnumDeviceInterfaces", &loaded.enumInterfaces, &loaded.error);
     all &= FindSetupFunction("SetupDiGetDeviceInterfaceDetailW", &loaded.getDetail, &loaded.error);
     all &= FindSetupFunction("SetupDiDestroyDeviceInfoList", &loaded.destroyList, &loaded.error);
-    if (!all) loaded = SetupApi{nullptr, nullptr, nullptr, nullptr, loaded.error};
+    all &= FindSetupFunction("SetupDiEnumDeviceInfo", &loaded.enumDevices, &loaded.error);
+    all &= FindSetupFunction("SetupDiGetDeviceRegistryPropertyW", &loaded.getProperty, &loaded.error);
+    if (!all) loaded = SetupApi{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, loaded.error};
     return loaded;
   }();
   return api;
@@ -76,6 +84,17 @@ BOOL WINAPI DestroyListFromSystem(HDEVINFO list) {
   return api != nullptr && api->destroyList(list);
 }
 
+BOOL WINAPI EnumDevicesFromSystem(HDEVINFO list, DWORD index, PSP_DEVINFO_DATA device) {
+  const SetupApi* api = Loaded();
+  return api != nullptr && api->enumDevices(list, index, device);
+}
+
+BOOL WINAPI GetPropertyFromSystem(HDEVINFO list, PSP_DEVINFO_DATA device, DWORD property, PDWORD type, PBYTE value,
+                                  DWORD size, PDWORD required) {
+  const SetupApi* api = Loaded();
+  return api != nullptr && api->getProperty(list, device, property, type, value, size, required);
+}
+
 }  // namespace
 
 const DeviceEntryPoints& RealDeviceApi() {
@@ -83,7 +102,7 @@ const DeviceEntryPoints& RealDeviceApi() {
                                       &GetClassDevsFromSystem, &EnumInterfacesFromSystem, &GetDetailFromSystem,
                                       &DestroyListFromSystem,  &GetSystemFirmwareTable,   &RegOpenKeyExW,
                                       &RegQueryValueExW,       &RegCloseKey,              &GetNativeSystemInfo,
-                                      &GlobalMemoryStatusEx};
+                                      &GlobalMemoryStatusEx,   &EnumDevicesFromSystem,    &GetPropertyFromSystem};
   return real;
 }
 
@@ -116,6 +135,32 @@ bool AskDevice(HANDLE device, DWORD code, const void* question, DWORD questionSi
 HRESULT FailureOfLastCall() {
   const DWORD error = GetLastError();
   return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+HRESULT InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, std::wstring* path,
+                      SP_DEVINFO_DATA* device) {
+  const DeviceEntryPoints& api = DeviceApi();
+  constexpr DWORD kHeader = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
+  constexpr DWORD kLongest = 64 * 1024;
+  DWORD required = 0;
+  // Asked first for its size only, which fails with ERROR_INSUFFICIENT_BUFFER.
+  if (!api.setupDiGetDeviceInterfaceDetailW(list, interfaceData, nullptr, 0, &required, nullptr) &&
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+    return FailureOfLastCall();
+  }
+  if (required <= kHeader || required > kLongest) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  // Held in DWORDs for the structure's alignment. cbSize is the fixed part only: 8 bytes in a
+  // 64-bit build, 6 in a 32-bit one, where SetupAPI's structures are packed.
+  std::vector<DWORD> buffer((required + sizeof(DWORD) - 1) / sizeof(DWORD));
+  auto* const detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
+  detail->cbSize = sizeof *detail;
+  if (!api.setupDiGetDeviceInterfaceDetailW(list, interfaceData, detail, required, nullptr, device)) {
+    return FailureOfLastCall();
+  }
+  // Up to its NUL, and never past what SetupAPI was given.
+  const wchar_t* const begin = detail->DevicePath;
+  path->assign(begin, std::find(begin, begin + (required - kHeader) / sizeof(wchar_t), L'\0'));
+  return S_OK;
 }
 
 }  // namespace vantrel

@@ -1,6 +1,6 @@
-// The calls through which the drive and battery probes reach devices, in one table that tests
-// can fill with fakes. SetupAPI is not imported: the real table loads it from the system folder
-// when the battery list is first asked for.
+// The calls through which the platform's own readings reach devices, the firmware, the registry and
+// kernel32, in one table that tests can fill with fakes. SetupAPI is not imported: the real table
+// loads it from the system folder when a device list is first asked for.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +32,10 @@ struct DeviceEntryPoints {
   LSTATUS(WINAPI* regCloseKey)(HKEY key);
   void(WINAPI* getNativeSystemInfo)(LPSYSTEM_INFO info);
   BOOL(WINAPI* globalMemoryStatusEx)(LPMEMORYSTATUSEX status);
+  // The devices of a setup class, and their names.
+  BOOL(WINAPI* setupDiEnumDeviceInfo)(HDEVINFO list, DWORD index, PSP_DEVINFO_DATA device);
+  BOOL(WINAPI* setupDiGetDeviceRegistryPropertyW)(HDEVINFO list, PSP_DEVINFO_DATA device, DWORD property, PDWORD type,
+                                                  PBYTE value, DWORD size, PDWORD required);
 };
 
 // The table in use.
@@ -61,5 +65,10 @@ bool AskDevice(HANDLE device, DWORD code, const void* question, DWORD questionSi
 
 // The failure of a call that has just failed, from GetLastError; never S_OK.
 HRESULT FailureOfLastCall();
+
+// The device path of one interface of a list, and its device where `device` is not null (its
+// cbSize set): S_OK, or why SetupAPI gave none.
+HRESULT InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, std::wstring* path,
+                      SP_DEVINFO_DATA* device = nullptr);
 
 }  // namespace vantrel

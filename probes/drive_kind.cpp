@@ -33,9 +33,9 @@ constexpr BusRule kBusRules[] = {
 
 static_assert(StorageDeviceSeekPenaltyProperty == 7, "the documented property id");
 
-// The device number in Win32_DiskDrive.Index: plain decimal digits below 0xFFFFFFFF, which marks
-// a row without a physical drive.
-std::optional<DWORD> DeviceNumber(const std::wstring& text) {
+}  // namespace
+
+std::optional<DWORD> DriveNumberOf(const std::wstring& text) {
   if (text.empty() || text.size() > 10) return std::nullopt;
   unsigned long long number = 0;
   for (const wchar_t digit : text) {
@@ -45,6 +45,8 @@ std::optional<DWORD> DeviceNumber(const std::wstring& text) {
   if (number >= 0xFFFFFFFFull) return std::nullopt;
   return static_cast<DWORD>(number);
 }
+
+namespace {
 
 // A standard query for one property. Trusted only where both the returned count and the
 // descriptor's own Size reach the end of the field read, `fieldEnd` bytes from its start.
@@ -61,27 +63,34 @@ bool QueryProperty(HANDLE drive, STORAGE_PROPERTY_ID property, Descriptor* answe
 
 }  // namespace
 
-DriveKind QueryDriveKind(const std::wstring& wmiIndex) {
-  const std::optional<DWORD> number = DeviceNumber(wmiIndex);
-  if (!number) return DriveKind::kUnknown;
-  const UniqueDeviceHandle drive = OpenDevice(L"\\\\.\\PhysicalDrive" + std::to_wstring(*number), 0);
-  if (!drive) return DriveKind::kUnknown;
-
+std::optional<DWORD> BusTypeOf(HANDLE drive) {
   STORAGE_DEVICE_DESCRIPTOR device;
-  if (!QueryProperty(drive.get(), StorageDeviceProperty, &device,
+  if (!QueryProperty(drive, StorageDeviceProperty, &device,
                      offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof device.BusType)) {
-    return DriveKind::kUnknown;
+    return std::nullopt;
   }
-  for (const BusRule& rule : kBusRules) {
-    if (rule.busType == static_cast<DWORD>(device.BusType)) return rule.kind;
-  }
+  return static_cast<DWORD>(device.BusType);
+}
 
+DriveKind KindOf(HANDLE drive, DWORD busType) {
+  for (const BusRule& rule : kBusRules) {
+    if (rule.busType == busType) return rule.kind;
+  }
   DEVICE_SEEK_PENALTY_DESCRIPTOR seek;
-  if (!QueryProperty(drive.get(), StorageDeviceSeekPenaltyProperty, &seek,
+  if (!QueryProperty(drive, StorageDeviceSeekPenaltyProperty, &seek,
                      offsetof(DEVICE_SEEK_PENALTY_DESCRIPTOR, IncursSeekPenalty) + sizeof seek.IncursSeekPenalty)) {
     return DriveKind::kUnknown;
   }
   return seek.IncursSeekPenalty ? DriveKind::kHdd : DriveKind::kSsd;
+}
+
+DriveKind QueryDriveKind(const std::wstring& wmiIndex) {
+  const std::optional<DWORD> number = DriveNumberOf(wmiIndex);
+  if (!number) return DriveKind::kUnknown;
+  const UniqueDeviceHandle drive = OpenDevice(L"\\\\.\\PhysicalDrive" + std::to_wstring(*number), 0);
+  if (!drive) return DriveKind::kUnknown;
+  const std::optional<DWORD> busType = BusTypeOf(drive.get());
+  return busType ? KindOf(drive.get(), *busType) : DriveKind::kUnknown;
 }
 
 }  // namespace vantrel

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "probes/wmi_connection.h"
 #include "support/captured_output.h"
 #include "support/pass_runs.h"
+#include "support/utf8_text.h"
 
 namespace vantrel {
 namespace {
@@ -310,6 +312,7 @@ TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
                                               Disk(3, L"HDD Model 2000", L"2000396321280")}});
     output_.Clear();
     devices_.disks = machine.drives;
+    devices_.deviceListError = 0;  // the platform's disk list, which says their kinds
     devices_.batteries = machine.batteries;
     devices_.listError = machine.listError;
     ASSERT_EQ(Run(), machine.result);
@@ -318,6 +321,95 @@ TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
     const Lines report = ReportLines();
     EXPECT_EQ(Lines(report.begin() + 13, report.end()), machine.batteryReport);
     EXPECT_EQ(Echoed(), kWorkedExampleEcho) << "the disks' echo stays the model alone";
+  }
+}
+
+// Each category shows WMI's lines when all its statements answered, else the platform's whole,
+// with a line that says where they came from and why, else what came and WMI's notice.
+TEST_F(CollectionPassTest, EachCategoryShowsWmisReadingElseThePlatformsElseWhatCame) {
+  std::array<Lines, kCategoryCount> byWmi, byPlatform;
+  byWmi[kOs] = {L"Windows 10 Pro (64비트)"};
+  byWmi[kCpu] = byPlatform[kCpu] = {L"Example 6-Core Processor"};
+  byWmi[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200",
+                 L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200"};
+  byWmi[kMainBoard] = {L"Board-X1 (VendorB)"};
+  byWmi[kVga] = byPlatform[kVga] = {kAdapterALine, L"Graphics Adapter B ( 0 GB )"};
+  byWmi[kHdd] = {L"Disk 0 : SSD Model 500 (466 GB) / IDE", L"Disk 1 : HDD Model 2000 (2 TB) / IDE"};
+  byWmi[kSound] = {L"Audio Device A", L"Audio Device B"};
+  byWmi[kOdd] = {L"ODD: 없음"};
+  byPlatform[kOs] = {L"Microsoft Windows 10 Pro (64비트)"};
+  byPlatform[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 2400 MHz / Samsung / M378A1K43CB2-CRC   ",
+                      L"DIMM 1 / P0 CHANNEL B : 8 GB / 2400 MHz / Team Group Inc. / TEAMGROUP-UD4-3200"};
+  byPlatform[kMainBoard] = {L"PRIME B450M-A (ASUSTeK COMPUTER INC.)"};
+  byPlatform[kHdd] = {L"Disk 0 : SSD Model 500 (466 GB) / IDE"};
+  byPlatform[kSound] = {L"Audio Device A"};
+  byPlatform[kOdd] = {L"DVD-RW Drive"};
+  const std::vector<Category> every = {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd};
+  enum Cut { kNone, kLimit, kButton };
+  const struct {
+    const char* what;
+    HRESULT connect;
+    std::vector<MachineStatement> failing;  // with 0x80041010
+    Cut cut;
+    bool platformAnswers;
+    std::vector<Category> fromPlatform;
+    const wchar_t* trouble;  // WMI's, as said beside each category from the platform, or in a notice
+    PassResult result;
+  } cases[] = {
+      {"WMI answered", S_OK, {}, kNone, true, {}, L"", PassResult::kComplete},
+      {"WMI could not be opened", static_cast<HRESULT>(WBEM_E_ACCESS_DENIED), {}, kNone, true, every, L"0x80041003", PassResult::kComplete},
+      {"two statements failed", S_OK, {kProcessorStatement, kDisksStatement}, kNone, true, {kCpu, kHdd}, L"0x80041010",
+       PassResult::kComplete},
+      {"the limit", S_OK, {}, kLimit, true, every, L"Timeout", PassResult::kComplete},
+      {"the button", S_OK, {}, kButton, true, every, L"Skipped", PassResult::kComplete},
+      {"both readings failed", static_cast<HRESULT>(WBEM_E_ACCESS_DENIED), {}, kNone, false, {}, L"0x80041003", PassResult::kWmiUnavailable}};
+  for (const auto& machine : cases) {
+    SCOPED_TRACE(machine.what);
+    wmi_.now = 0;
+    AnswerWorkedExample();
+    machine_.AnswerFromThePlatform();
+    if (!machine.platformAnswers) {
+      devices_.deviceListError = devices_.firmwareError = devices_.memoryError = ERROR_NOT_SUPPORTED;
+      devices_.registry.clear();
+    }
+    wmi_.connectServerResult = machine.connect;
+    FakeQueryAnswer failed;
+    failed.execQueryResult = WBEM_E_INVALID_CLASS;
+    for (const MachineStatement statement : machine.failing) Answer(statement, failed);
+    FakeQueryAnswer hanging;
+    hanging.hangFrom = 0;
+    for (std::size_t s = 0; s < kMachineStatementCount && machine.cut != kNone; ++s) {
+      wmi_.Answer(StatementText(static_cast<MachineStatement>(s)), hanging);
+    }
+    output_.Clear();
+    const UniqueHandle ended = NewEvent(), platformDone = NewEvent();
+    BackgroundPass pass(SignallingPass(ended.get(), platformDone.get()));
+    pass.Start();
+    if (machine.cut == kButton) {
+      ASSERT_EQ(WaitForSingleObject(platformDone.get(), 60000), WAIT_OBJECT_0);
+      pass.GiveUp();
+    }
+    pass.WaitUntilOver();
+    ASSERT_EQ(WaitForSingleObject(ended.get(), 60000), WAIT_OBJECT_0);
+    EXPECT_EQ(pass.Result(), machine.result);
+    ShowOutcomes(pass.Outcomes(), ListsOf(lists_), report_);
+    Lines expected;
+    std::string said;
+    for (const CategoryInfo& info : Categories()) {
+      const bool fromPlatform =
+          std::find(machine.fromPlatform.begin(), machine.fromPlatform.end(), info.category) != machine.fromPlatform.end();
+      if (info.FromWmi() && machine.result != PassResult::kComplete) {
+        expected.push_back(std::wstring(info.reportName) + L": 확인 못 함 (Windows 오류 " + machine.trouble + L")");
+        continue;
+      }
+      const Lines& lines = fromPlatform ? byPlatform[info.category] : byWmi[info.category];
+      expected.insert(expected.end(), lines.begin(), lines.end());
+      if (fromPlatform) {
+        said = Utf8Of(std::wstring(info.reportName) + L": read from " + info.platformSource + L" (WMI " + machine.trouble + L")\n");
+        EXPECT_NE(Echoed().find(said), std::string::npos) << said;
+      }
+    }
+    EXPECT_EQ(ReportLines(), expected);
   }
 }
 

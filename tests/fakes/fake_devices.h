@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,15 @@ struct FakeDisk {
   DWORD openError = 0, busType = 11;      // SATA
   int seekPenalty = 0;                    // 1 or 0; -1: not supported, as under Wine
   DWORD deviceBytes = 40, seekSize = 12;  // the device answer's returned count; the seek descriptor's Size
+  // As SetupAPI lists it: its names, and its geometry (500,105,249,280 bytes; an error: no answer).
+  std::wstring friendlyName = L"Fake Disk", description = L"Disk drive";
+  LONGLONG cylinders = 60801;
+  DWORD geometryError = 0;
+};
+
+// A sound device or an optical drive as SetupAPI lists it; an empty name is one it does not have.
+struct FakeNamedDevice {
+  std::wstring friendlyName, description;
 };
 
 struct FakeBattery {
@@ -48,13 +58,15 @@ struct FakeDevices {
   int openNow = 0;
 
   inline static FakeDevices* active = nullptr;
-  inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#", kDrivePath = L"\\\\.\\PhysicalDrive";
+  inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#", kDrivePath = L"\\\\.\\PhysicalDrive",
+                                   kDiskPath = L"\\\\?\\scsi#disk#", kCdromPath = L"\\\\?\\scsi#cdrom#";
   static constexpr GUID kBatteryClass = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
   // cbSize as documented, not as this build's headers give it: SetupAPI packs them in a 32-bit build.
   static constexpr DWORD kInterfaceDataSize = sizeof(void*) == 8 ? 32 : 28, kDetailSize = sizeof(void*) == 8 ? 8 : 6;
   static constexpr std::uintptr_t kDisk = 0x100, kFirstBattery = 0x200, kList = 0x300;
-  ScopedTable<DeviceEntryPoints> table{DeviceApi(), {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack,
-                                                     &Firmware, &OpenKey, &QueryValue, &CloseKey, &System, &Memory}};
+  ScopedTable<DeviceEntryPoints> table{DeviceApi(),
+                                       {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack, &Firmware, &OpenKey,
+                                        &QueryValue, &CloseKey, &System, &Memory, &EnumerateDevices, &Property}};
 
   static BOOL Fail(DWORD error) {
     SetLastError(error);
@@ -68,11 +80,16 @@ struct FakeDevices {
     return TRUE;
   }
 
+  // A disk is opened by its drive number or by its interface path.
   static HANDLE WINAPI Open(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD how, DWORD, HANDLE) {
     active->opened.push_back(path);
-    const bool disk = active->opened.back().rfind(kDrivePath, 0) == 0;
-    const std::size_t number = std::wcstoul(path + (disk ? kDrivePath : kBatteryPath).size(), nullptr, 10);
-    if (disk) active->drive = active->DiskAt(static_cast<DWORD>(number));
+    const std::wstring* prefix = &kBatteryPath;
+    for (const std::wstring* diskPath : {&kDrivePath, &kDiskPath}) {
+      if (active->opened.back().rfind(*diskPath, 0) == 0) prefix = diskPath;
+    }
+    const bool disk = prefix != &kBatteryPath;
+    const std::size_t number = std::wcstoul(path + prefix->size(), nullptr, 10);
+    if (disk) active->drive = active->DiskAt(static_cast<DWORD>(number)), active->driveNumber = static_cast<DWORD>(number);
     DWORD error = !disk ? active->batteries.at(number).openError
                         : active->drive != nullptr ? active->drive->openError : ERROR_FILE_NOT_FOUND;
     if (access != (disk ? 0u : GENERIC_READ) || share != (FILE_SHARE_READ | FILE_SHARE_WRITE) || how != OPEN_EXISTING) {
@@ -109,6 +126,17 @@ struct FakeDevices {
     if (token == kDisk && code == IOCTL_STORAGE_QUERY_PROPERTY && questionSize == sizeof(STORAGE_PROPERTY_QUERY)) {
       return AskDisk(asked, out, outSize, returned);
     }
+    if (token == kDisk && code == IOCTL_STORAGE_GET_DEVICE_NUMBER) {
+      const STORAGE_DEVICE_NUMBER number{FILE_DEVICE_DISK, active->driveNumber, 0};
+      return Answer(&number, sizeof number, sizeof number, out, outSize, returned);
+    }
+    if (token == kDisk && code == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX) {
+      if (active->drive->geometryError != 0) return Fail(active->drive->geometryError);
+      DISK_GEOMETRY_EX geometry{};
+      geometry.Geometry = {{}, FixedMedia, 255, 63, 512};
+      geometry.Geometry.Cylinders.QuadPart = active->drive->cylinders;
+      return Answer(&geometry, sizeof geometry, sizeof geometry, out, outSize, returned);
+    }
     const FakeBattery& battery = active->batteries.at(token - kFirstBattery);
     if (code == 0x294040 && questionSize == 4 && asked[0] == 0) {  // the tag, without waiting
       if (battery.tag == 0 && battery.emptyError != 0) return Fail(battery.emptyError);
@@ -129,32 +157,97 @@ struct FakeDevices {
     return TRUE;
   }
 
+  // The lists there are: battery, disk and CD-ROM interfaces, and the MEDIA setup class. Each list
+  // token says its kind, and each interface or device its kind and place (`Reserved`, `DevInst`).
+  enum ListKind : std::uintptr_t { kBatteries, kDisks, kCdroms, kMedia };
+  static constexpr GUID kListClasses[] = {
+      kBatteryClass,
+      {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}},  // disk interfaces
+      {0x53F56308, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}},  // CD-ROM interfaces
+      {0x4D36E96C, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}}};  // MEDIA
+  static constexpr DWORD kDevInfoSize = sizeof(void*) == 8 ? 32 : 28;
+  std::vector<FakeNamedDevice> sounds, cdroms;
+  DWORD driveNumber = 0;
+  DWORD deviceListError = 0;  // of the disk, CD-ROM and MEDIA lists
+
   static HDEVINFO WINAPI List(const GUID* classGuid, PCWSTR, HWND, DWORD flags) {
-    const bool asked = IsEqualGUID(*classGuid, kBatteryClass) && flags == (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    SetLastError(asked ? active->listError : ERROR_INVALID_PARAMETER);
-    active->openNow += GetLastError() == 0;
-    return GetLastError() != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HDEVINFO>(kList);
+    DWORD error = ERROR_INVALID_PARAMETER;
+    std::uintptr_t kind = 0;
+    for (; kind < 4; ++kind) {
+      if (!IsEqualGUID(*classGuid, kListClasses[kind])) continue;
+      const DWORD expected = DIGCF_PRESENT | (kind == kMedia ? 0 : DIGCF_DEVICEINTERFACE);
+      error = flags != expected ? ERROR_INVALID_PARAMETER : kind == kBatteries ? active->listError : active->deviceListError;
+      break;
+    }
+    SetLastError(error);
+    active->openNow += error == 0;
+    return error != 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HDEVINFO>(kList + kind);
   }
 
-  // The list holds battery interfaces only: another class is refused rather than found empty.
-  static BOOL WINAPI Enumerate(HDEVINFO, PSP_DEVINFO_DATA, const GUID* interfaceClass, DWORD index,
+  // Disks in falling number order, so that a reader must sort them.
+  DWORD DiskNumberAt(std::size_t place) const { return std::next(disks.rbegin(), static_cast<std::ptrdiff_t>(place))->first; }
+  std::size_t Count(std::uintptr_t kind) const {
+    const std::size_t counts[] = {batteries.size(), disks.size(), cdroms.size(), sounds.size()};
+    return counts[kind];
+  }
+
+  // A list holds the interfaces of its own class only: another class is refused rather than found empty.
+  static BOOL WINAPI Enumerate(HDEVINFO list, PSP_DEVINFO_DATA, const GUID* interfaceClass, DWORD index,
                                PSP_DEVICE_INTERFACE_DATA data) {
-    if (interfaceClass == nullptr || !IsEqualGUID(*interfaceClass, kBatteryClass)) return Fail(ERROR_INVALID_PARAMETER);
+    const std::uintptr_t kind = reinterpret_cast<std::uintptr_t>(list) - kList;
+    if (kind == kMedia || interfaceClass == nullptr || !IsEqualGUID(*interfaceClass, kListClasses[kind])) {
+      return Fail(ERROR_INVALID_PARAMETER);
+    }
     if (data->cbSize != kInterfaceDataSize) return Fail(ERROR_INVALID_USER_BUFFER);
-    if (index >= active->batteries.size()) return Fail(active->endError);
-    data->Reserved = index;
+    if (index >= active->Count(kind)) return Fail(kind == kBatteries ? active->endError : ERROR_NO_MORE_ITEMS);
+    data->Reserved = (kind << 16) | index;
+    return TRUE;
+  }
+
+  static BOOL WINAPI EnumerateDevices(HDEVINFO list, DWORD index, PSP_DEVINFO_DATA device) {
+    if (reinterpret_cast<std::uintptr_t>(list) - kList != kMedia) return Fail(ERROR_INVALID_PARAMETER);
+    if (device->cbSize != kDevInfoSize) return Fail(ERROR_INVALID_USER_BUFFER);
+    if (index >= active->sounds.size()) return Fail(ERROR_NO_MORE_ITEMS);
+    device->DevInst = (kMedia << 16) | index;
     return TRUE;
   }
 
   static BOOL WINAPI Detail(HDEVINFO, PSP_DEVICE_INTERFACE_DATA data, PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail,
-                            DWORD detailSize, PDWORD required, PSP_DEVINFO_DATA) {
-    const std::wstring path = kBatteryPath + std::to_wstring(data->Reserved);
+                            DWORD detailSize, PDWORD required, PSP_DEVINFO_DATA device) {
+    const std::uintptr_t kind = data->Reserved >> 16, place = data->Reserved & 0xFFFF;
+    const std::wstring path = kind == kBatteries ? kBatteryPath + std::to_wstring(place)
+                              : kind == kDisks   ? kDiskPath + std::to_wstring(active->DiskNumberAt(place))
+                                                 : kCdromPath + std::to_wstring(place);
     const DWORD pathBytes = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
     const DWORD needed = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) + pathBytes;
     if (required != nullptr) *required = needed;
     if (detail == nullptr || detailSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    if (detail->cbSize != kDetailSize) return Fail(ERROR_INVALID_USER_BUFFER);
+    if (detail->cbSize != kDetailSize || (device != nullptr && device->cbSize != kDevInfoSize)) {
+      return Fail(ERROR_INVALID_USER_BUFFER);
+    }
     std::memcpy(detail->DevicePath, path.c_str(), pathBytes);
+    if (device != nullptr) device->DevInst = static_cast<DWORD>(data->Reserved);
+    return TRUE;
+  }
+
+  // A device's friendly name or description, as REG_SZ with its NUL; one it lacks is not found.
+  static BOOL WINAPI Property(HDEVINFO, PSP_DEVINFO_DATA device, DWORD property, PDWORD type, PBYTE value, DWORD size,
+                              PDWORD required) {
+    const std::uintptr_t kind = device->DevInst >> 16, place = device->DevInst & 0xFFFF;
+    FakeNamedDevice named;
+    if (kind == kDisks) {
+      const FakeDisk& disk = active->disks.at(active->DiskNumberAt(place));
+      named = {disk.friendlyName, disk.description};
+    } else {
+      named = (kind == kMedia ? active->sounds : active->cdroms).at(place);
+    }
+    const std::wstring& text = property == SPDRP_FRIENDLYNAME ? named.friendlyName : named.description;
+    if ((property != SPDRP_FRIENDLYNAME && property != SPDRP_DEVICEDESC) || text.empty()) return Fail(ERROR_INVALID_DATA);
+    const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    *required = bytes;
+    if (size < bytes) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    *type = REG_SZ;
+    std::memcpy(value, text.c_str(), bytes);
     return TRUE;
   }
 

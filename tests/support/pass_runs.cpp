@@ -7,7 +7,7 @@ CategoryOutcomes PassOutcomes() {
   return RunReadings(CollectionReaders(), &result);
 }
 
-PassReaders SignallingPass(HANDLE ended) {
+PassReaders SignallingPass(HANDLE ended, HANDLE platformDone) {
   struct Signal {
     explicit Signal(HANDLE event) : event(event) {}
     ~Signal() { SetEvent(event); }
@@ -17,17 +17,18 @@ PassReaders SignallingPass(HANDLE ended) {
   // returned, since only WMI's fakes move the clock: the platform's lines are then stamped in time
   // as they would be on a real machine, where they take milliseconds.
   const auto signal = std::make_shared<Signal>(ended);
-  const auto platformDone = std::make_shared<UniqueHandle>(NewEvent());
+  const auto done = std::make_shared<UniqueHandle>(NewEvent());
   const PassReaders real = CollectionReaders();
-  return PassReaders{[signal, platformDone, read = real.wmi](PassObserver& observer) mutable {
+  return PassReaders{[signal, done, read = real.wmi](PassObserver& observer) mutable {
                        const auto held = std::move(signal);
-                       WaitForSingleObject(platformDone->get(), 60000);
+                       WaitForSingleObject(done->get(), 60000);
                        return read(observer);
                      },
-                     [signal, platformDone, read = real.platform](PassObserver& observer) mutable {
+                     [signal, done, platformDone, read = real.platform](PassObserver& observer) mutable {
                        const auto held = std::move(signal);
                        const PassResult result = read(observer);
-                       SetEvent(platformDone->get());
+                       SetEvent(done->get());
+                       if (platformDone != nullptr) SetEvent(platformDone);
                        return result;
                      }};
 }

@@ -12,8 +12,9 @@ namespace vantrel::testing {
 CategoryOutcomes PassOutcomes();
 
 // The real pass's readings, signalling `ended` once both returned: they have said their end by
-// then, so their threads touch nothing of the test's (fakes included) after that.
-PassReaders SignallingPass(HANDLE ended);
+// then, so their threads touch nothing of the test's (fakes included) after that. WMI's starts
+// once the platform's has returned, which `platformDone` (if given) is signalled for.
+PassReaders SignallingPass(HANDLE ended, HANDLE platformDone = nullptr);
 
 // A manual-reset event, not signalled.
 UniqueHandle NewEvent();
