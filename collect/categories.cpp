@@ -30,14 +30,24 @@ std::wstring RamTotalLine(const std::vector<std::wstring>& values) {
   return FormatLine(L"총 RAM: %s", {FormatGB(ReadByteCount(values[0]))});
 }
 
+// How long a WMI row waits for what the platform's reading found of it (a disk's kind, a module's
+// generation), which it normally has long before WMI answers.
+constexpr DWORD kFindingWait = 5000;
+
+// A module's line, ended by its generation where the firmware names one.
 std::wstring ModuleLine(const std::wstring& locator, const std::wstring& bank, std::uint64_t bytes,
-                       const std::wstring& speed, const std::wstring& maker, const std::wstring& part) {
-  return FormatLine(L"%s / %s : %s / %s MHz / %s / %s", {locator, bank, FormatGB(bytes), speed, maker, part});
+                       const std::wstring& speed, const std::wstring& maker, const std::wstring& part,
+                       const std::wstring& generation) {
+  std::wstring line = FormatLine(L"%s / %s : %s / %s MHz / %s / %s", {locator, bank, FormatGB(bytes), speed, maker, part});
+  if (!generation.empty()) line.append(L" / ").append(generation);
+  return line;
 }
 
-std::wstring ModuleLine(const PropertyRow& module, DriveKinds&) {
-  return ModuleLine(module.at(L"DeviceLocator"), module.at(L"BankLabel"), ReadByteCount(module.at(L"Capacity")),
-                    module.at(L"Speed"), module.at(L"Manufacturer"), module.at(L"PartNumber"));
+std::wstring ModuleLine(const PropertyRow& module, Findings& findings) {
+  const std::wstring& locator = module.at(L"DeviceLocator");
+  const std::wstring& bank = module.at(L"BankLabel");
+  return ModuleLine(locator, bank, ReadByteCount(module.at(L"Capacity")), module.at(L"Speed"), module.at(L"Manufacturer"),
+                    module.at(L"PartNumber"), findings.GenerationOf(locator, bank, kFindingWait));
 }
 
 // The product first, then its maker.
@@ -63,16 +73,12 @@ std::wstring DiskLine(const std::wstring& number, const std::wstring& model, std
   return FormatLine(L"Disk %s : %s (%s) / %s%s", {number, model, FormatDiskSize(bytes), interfaceText, KindSuffix(kind)});
 }
 
-// How long a WMI disk row waits for the platform's reading to say the disks' kinds, which it
-// normally has long before WMI answers.
-constexpr DWORD kKindWait = 5000;
-
-std::wstring DiskLine(const PropertyRow& disk, DriveKinds& kinds) {
+std::wstring DiskLine(const PropertyRow& disk, Findings& findings) {
   return DiskLine(disk.at(L"Index"), disk.at(L"Model"), ReadByteCount(disk.at(L"Size")), disk.at(L"InterfaceType"),
-                  kinds.KindOf(disk.at(L"Index"), kKindWait));
+                  findings.KindOf(disk.at(L"Index"), kFindingWait));
 }
 
-std::wstring NameLine(const PropertyRow& device, DriveKinds&) { return device.at(L"Name"); }
+std::wstring NameLine(const PropertyRow& device, Findings&) { return device.at(L"Name"); }
 
 // ---- The same lines from the platform's own sources ----
 
@@ -80,13 +86,13 @@ DeviceLines OneLine(const TextFact& fact) {
   return SUCCEEDED(fact.failure) ? DeviceLines{{fact.text}, S_OK} : DeviceLines{{}, fact.failure};
 }
 
-DeviceLines OsFromRegistry(DriveKinds&) { return OneLine(ReadOsLine()); }
+DeviceLines OsFromRegistry(Findings&) { return OneLine(ReadOsLine()); }
 
-DeviceLines ProcessorFromRegistry(DriveKinds&) { return OneLine(ReadProcessorName()); }
+DeviceLines ProcessorFromRegistry(Findings&) { return OneLine(ReadProcessorName()); }
 
 // The total, then a line for each module the firmware names; a failure of either is said after
-// what the other gave.
-DeviceLines RamFromPlatform(DriveKinds&) {
+// what the other gave. The modules' records go to WMI's module rows too.
+DeviceLines RamFromPlatform(Findings& findings) {
   DeviceLines read;
   const ByteCountFact total = ReadTotalMemory();
   if (SUCCEEDED(total.failure)) {
@@ -95,15 +101,17 @@ DeviceLines RamFromPlatform(DriveKinds&) {
     read.failure = total.failure;
   }
   const SmbiosTable table = ReadSmbiosTable();
-  for (const MemoryModule& module : MemoryModules(table.records)) {
+  std::vector<MemoryModule> modules = MemoryModules(table.records);
+  for (const MemoryModule& module : modules) {
     read.lines.push_back(ModuleLine(module.deviceLocator, module.bankLocator, module.sizeBytes.value_or(0), module.speed,
-                                    module.manufacturer, module.partNumber));
+                                    module.manufacturer, module.partNumber, MemoryGeneration(module.memoryType)));
   }
   if (FAILED(table.failure) && SUCCEEDED(read.failure)) read.failure = table.failure;
+  findings.PublishModules(std::move(modules));
   return read;
 }
 
-DeviceLines BoardFromFirmware(DriveKinds&) {
+DeviceLines BoardFromFirmware(Findings&) {
   const SmbiosTable table = ReadSmbiosTable();
   if (FAILED(table.failure)) return {{}, table.failure};
   const std::optional<BaseBoard> board = FindBaseBoard(table.records);
@@ -112,7 +120,7 @@ DeviceLines BoardFromFirmware(DriveKinds&) {
 }
 
 // The disks in device-number order; their kinds go to WMI's disk rows too.
-DeviceLines DisksFromSetupApi(DriveKinds& kinds) {
+DeviceLines DisksFromSetupApi(Findings& findings) {
   const PlatformDiskList found = ReadPlatformDisks();
   std::map<DWORD, DriveKind> byNumber;
   DeviceLines read{{}, found.failure};
@@ -120,15 +128,15 @@ DeviceLines DisksFromSetupApi(DriveKinds& kinds) {
     byNumber.emplace(disk.number, disk.kind);
     read.lines.push_back(DiskLine(std::to_wstring(disk.number), disk.model, disk.bytes, disk.interfaceText, disk.kind));
   }
-  kinds.Publish(std::move(byNumber));
+  findings.PublishDiskKinds(std::move(byNumber));
   return read;
 }
 
 DeviceLines Names(const DeviceNames& found) { return {found.names, found.failure}; }
 
-DeviceLines SoundFromSetupApi(DriveKinds&) { return Names(ReadSoundDeviceNames()); }
+DeviceLines SoundFromSetupApi(Findings&) { return Names(ReadSoundDeviceNames()); }
 
-DeviceLines OpticalFromSetupApi(DriveKinds&) { return Names(ReadOpticalDriveNames()); }
+DeviceLines OpticalFromSetupApi(Findings&) { return Names(ReadOpticalDriveNames()); }
 
 DeviceLines AdapterLines() {
   const AdapterList found = EnumerateAdapters();

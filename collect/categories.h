@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "collect/drive_kinds.h"
+#include "collect/findings.h"
 #include "probes/wmi_query.h"
 
 namespace vantrel {
@@ -52,16 +52,16 @@ struct CategoryInfo {
   // The property whose value each row echoes as "<report name>: <value>\n"; null: no echo.
   const wchar_t* echoed;
   // Read from WMI: its statements, in order. The single values give one line, once all answered
-  // (valuesLine); each row or name gives one line (rowLine), disks with the kind the platform's
-  // reading found.
+  // (valuesLine); each row or name gives one line (rowLine), with what the platform's reading
+  // found of it (a disk's kind, a module's generation).
   std::array<WmiStatement, 2> statements;
   std::wstring (*valuesLine)(const std::vector<std::wstring>& values);
-  std::wstring (*rowLine)(const PropertyRow& row, DriveKinds& kinds);
+  std::wstring (*rowLine)(const PropertyRow& row, Findings& findings);
   // Or read from a device probe, which never waits on WMI.
   DeviceLines (*readDevice)();
   // For a WMI category, the same lines read a second way, from the platform's own sources, and
   // where they come from (for the diagnostics); null where there is none.
-  DeviceLines (*readPlatform)(DriveKinds& kinds);
+  DeviceLines (*readPlatform)(Findings& findings);
   const wchar_t* platformSource;
 
   bool FromWmi() const { return readDevice == nullptr; }

@@ -163,14 +163,14 @@ class PassWriter {
   std::size_t troublesNoted_ = 0;   // said as diagnostics
 };
 
-void AddRowLine(PassWriter& out, const CategoryInfo& info, const PropertyRow& row, DriveKinds& kinds) {
+void AddRowLine(PassWriter& out, const CategoryInfo& info, const PropertyRow& row, Findings& findings) {
   if (info.echoed != nullptr) out.Echo(L"%s: %s\n", {info.reportName, row.at(info.echoed)});
-  out.Add(info.rowLine(row, kinds));
+  out.Add(info.rowLine(row, findings));
 }
 
 // A category's statements in order: its single values give one line once they all answered, so
 // that no part of one passes for the whole; each row gives a line as it arrives.
-void ReadFromWmi(PassWriter& out, const CategoryInfo& info, DriveKinds& kinds) {
+void ReadFromWmi(PassWriter& out, const CategoryInfo& info, Findings& findings) {
   out.Begin(info.category);
   std::vector<std::wstring> values;
   const auto addValuesLine = [&] {
@@ -184,7 +184,7 @@ void ReadFromWmi(PassWriter& out, const CategoryInfo& info, DriveKinds& kinds) {
       continue;
     }
     addValuesLine();
-    out.EachRow(statement, [&](const PropertyRow& row) { AddRowLine(out, info, row, kinds); });
+    out.EachRow(statement, [&](const PropertyRow& row) { AddRowLine(out, info, row, findings); });
   }
   addValuesLine();
   out.Finish();
@@ -203,7 +203,7 @@ bool ReadFromDevice(PassWriter& out, const CategoryInfo& info, Read read) {
 }  // namespace
 
 // WMI's reading: its categories in read order over a connection of its own.
-PassResult ReadWmi(PassObserver& observer, DriveKinds& kinds) {
+PassResult ReadWmi(PassObserver& observer, Findings& findings) {
   WmiConnection wmi;
   PassWriter out(observer, wmi);
   bool connecting = true, unavailable = false, first = true;
@@ -216,7 +216,7 @@ PassResult ReadWmi(PassObserver& observer, DriveKinds& kinds) {
       unavailable = !wmi.Open();
     }
     if (!unavailable) {
-      ReadFromWmi(out, info, kinds);
+      ReadFromWmi(out, info, findings);
       continue;
     }
     out.Begin(category);
@@ -237,7 +237,7 @@ PassResult ReadWmi(PassObserver& observer, DriveKinds& kinds) {
 }
 
 // The platform's reading: the device probes, then each WMI category it has a source for.
-PassResult ReadPlatform(PassObserver& observer, DriveKinds& kinds) {
+PassResult ReadPlatform(PassObserver& observer, Findings& findings) {
   WmiConnection none;  // never opened: the platform's readings have no statements
   PassWriter out(observer, none);
   bool complete = true;
@@ -246,10 +246,10 @@ PassResult ReadPlatform(PassObserver& observer, DriveKinds& kinds) {
     if (!info.FromWmi()) {
       complete &= ReadFromDevice(out, info, info.readDevice);
     } else if (info.readPlatform != nullptr) {
-      complete &= ReadFromDevice(out, info, [&] { return info.readPlatform(kinds); });
+      complete &= ReadFromDevice(out, info, [&] { return info.readPlatform(findings); });
     }
   }
-  kinds.Publish({});  // where no disk reading did: WMI's rows wait no longer
+  findings.PublishRest();  // what no reading found: WMI's rows wait no longer
   const PassResult result = complete ? PassResult::kComplete : PassResult::kIncomplete;
   observer.Ended(result);
   return result;
@@ -263,10 +263,10 @@ std::wstring ClassOf(const std::wstring& statement) {
 }
 
 PassReaders CollectionReaders() {
-  // Each reading holds the kinds, so an abandoned one still has them.
-  const auto kinds = std::make_shared<DriveKinds>();
-  return PassReaders{[kinds](PassObserver& observer) { return ReadWmi(observer, *kinds); },
-                     [kinds](PassObserver& observer) { return ReadPlatform(observer, *kinds); }};
+  // Each reading holds the findings, so an abandoned one still has them.
+  const auto findings = std::make_shared<Findings>();
+  return PassReaders{[findings](PassObserver& observer) { return ReadWmi(observer, *findings); },
+                     [findings](PassObserver& observer) { return ReadPlatform(observer, *findings); }};
 }
 
 CategoryOutcome Choose(Category category, const Reading* wmi, const Reading* platform, CutShort why) {

@@ -330,16 +330,17 @@ TEST_F(CollectionPassTest, EachCategoryShowsWmisReadingElseThePlatformsElseWhatC
   std::array<Lines, kCategoryCount> byWmi, byPlatform;
   byWmi[kOs] = {L"Windows 10 Pro (64비트)"};
   byWmi[kCpu] = byPlatform[kCpu] = {L"Example 6-Core Processor"};
-  byWmi[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200",
-                 L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200"};
+  // WMI's modules take their generation from the firmware's records of the same locators.
+  byWmi[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200 / DDR4",
+                 L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200 / DDR4"};
   byWmi[kMainBoard] = {L"Board-X1 (VendorB)"};
   byWmi[kVga] = byPlatform[kVga] = {kAdapterALine, L"Graphics Adapter B ( 0 GB )"};
   byWmi[kHdd] = {L"Disk 0 : SSD Model 500 (466 GB) / IDE", L"Disk 1 : HDD Model 2000 (2 TB) / IDE"};
   byWmi[kSound] = {L"Audio Device A", L"Audio Device B"};
   byWmi[kOdd] = {L"ODD: 없음"};
   byPlatform[kOs] = {L"Microsoft Windows 10 Pro (64비트)"};
-  byPlatform[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 2400 MHz / Samsung / M378A1K43CB2-CRC   ",
-                      L"DIMM 1 / P0 CHANNEL B : 8 GB / 2400 MHz / Team Group Inc. / TEAMGROUP-UD4-3200"};
+  byPlatform[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 2400 MHz / Samsung / M378A1K43CB2-CRC    / DDR4",
+                      L"DIMM 1 / P0 CHANNEL B : 8 GB / 2400 MHz / Team Group Inc. / TEAMGROUP-UD4-3200 / DDR4"};
   byPlatform[kMainBoard] = {L"PRIME B450M-A (ASUSTeK COMPUTER INC.)"};
   byPlatform[kHdd] = {L"Disk 0 : SSD Model 500 (466 GB) / IDE"};
   byPlatform[kSound] = {L"Audio Device A"};
@@ -410,6 +411,30 @@ TEST_F(CollectionPassTest, EachCategoryShowsWmisReadingElseThePlatformsElseWhatC
       }
     }
     EXPECT_EQ(ReportLines(), expected);
+  }
+}
+
+// A WMI module line ends in the generation of the one firmware record with its locators: none
+// where two records have them, where the type is not a known generation, or without a table.
+TEST_F(CollectionPassTest, ModuleLinesEndInTheGenerationOfTheOneRecordTheyName) {
+  using namespace testing::smbios;
+  const Bytes ddr5 = smbios::Module(8192, 4800, 0x22, {"DIMM 0", "P0 CHANNEL A", "Maker", "1", "None", "PN"});
+  const Bytes unknown = smbios::Module(8192, 4800, 0x02, {"DIMM 1", "P0 CHANNEL B", "Maker", "1", "None", "PN"});
+  const struct {
+    std::vector<Bytes> table;
+    const wchar_t *first, *second;
+  } cases[] = {{kDesktop, L" / DDR4", L" / DDR4"},
+               {{kDesktop[4], ddr5, kDesktop[6], kEnd}, L"", L" / DDR4"},
+               {{ddr5, unknown, kEnd}, L" / DDR5", L""},
+               {{}, L"", L""}};
+  for (const auto& firmware : cases) {
+    AnswerWorkedExample();
+    devices_.firmwareError = firmware.table.empty() ? ERROR_NOT_SUPPORTED : 0;
+    devices_.firmwareTable = Blob(firmware.table);
+    ASSERT_EQ(Run(), PassResult::kComplete);
+    EXPECT_EQ(LinesOf(kRam), (Lines{L"총 RAM: 16 GB",
+                                    L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200" + std::wstring(firmware.first),
+                                    L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200" + std::wstring(firmware.second)}));
   }
 }
 

@@ -1,0 +1,45 @@
+// What the platform's reading found that WMI's lines take from it: each disk's kind, joined by
+// the disk rows' Index, and the firmware's memory records, joined by the module rows' locators.
+// Both readings of one pass share one; two passes share nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "probes/drive_kind.h"
+#include "probes/smbios.h"
+
+namespace vantrel {
+
+class Findings {
+ public:
+  // Each once: later calls change nothing. Nothing found is said with an empty list.
+  void PublishDiskKinds(std::map<DWORD, DriveKind> kinds);
+  void PublishModules(std::vector<MemoryModule> modules);
+  // Where nothing is published in the platform's reading's order (its end, say), both at once.
+  void PublishRest();
+
+  // The kind of the drive that a Win32_DiskDrive.Index names; the generation of the one module
+  // record whose locators are a Win32_PhysicalMemory row's (empty for none, or for two). Each
+  // waits up to `wait` ms for its finding to be published; past that, nothing is known of it, and
+  // no later row waits again.
+  DriveKind KindOf(const std::wstring& wmiIndex, DWORD wait);
+  std::wstring GenerationOf(const std::wstring& deviceLocator, const std::wstring& bankLabel, DWORD wait);
+
+ private:
+  // Waits for `ready`; false, and `ready` from then on, where it did not come in time.
+  bool WaitFor(std::unique_lock<std::mutex>& held, bool& ready, DWORD wait);
+
+  std::mutex lock_;
+  std::condition_variable published_;
+  bool kindsReady_ = false, modulesReady_ = false;
+  std::map<DWORD, DriveKind> kinds_;
+  std::vector<MemoryModule> modules_;
+};
+
+}  // namespace vantrel
