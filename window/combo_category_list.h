@@ -17,6 +17,10 @@ class ComboCategoryList final : public CategoryList {
   std::size_t Count() const override;
   void SelectFirst() override;
 
+  // Widens the opened list to its longest line, in the combo's font, but never past the screen
+  // the combo is on; never narrower than the closed field.
+  void FitDropDownToLines();
+
  private:
   HWND combo_ = nullptr;
 };

@@ -19,7 +19,7 @@ constexpr UINT kPassMoved = WM_APP + 1;
 
 const wchar_t kSlowText[] =
     L"Windows가 느리게 응답하고 있습니다. 조금 더 기다려 주세요.\r\n"
-    L"기다리지 않으려면 아래 단추를 누르세요. 읽은 항목까지 보여 드립니다.";
+    L"기다리지 않으려면 아래 단추를 누르세요. 아직 못 읽은 항목은 다른 방법으로 읽어 바로 보여 드립니다.";
 
 void SetTextIfChanged(HWND window, int id, const std::wstring& text) {
   wchar_t shown[256] = L"";

@@ -71,6 +71,7 @@ BOOL CVantrelDlg::OnInitDialog() {
   m_settingsKey.OpenOrCreate(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ | KEY_WRITE);
 
   ShowOutcomes(m_outcomes, ListsOf(m_categoryCombos), m_specReport);
+  for (ComboCategoryList& combo : m_categoryCombos) combo.FitDropDownToLines();
   MarkProgramWindow(Handle());
   return TRUE;
 }

@@ -80,6 +80,40 @@ TEST_F(SpecWindowTest, CombosHoldThePassLinesWithTheFirstSelectedAndTheFocusInTh
             L"Disk: 없음\r\nAudio A\r\nAudio B\r\nODD: 없음\r\n");
 }
 
+// An opened list shows its longest line whole, but never reaches past the screen; the closed
+// field keeps its width.
+TEST_F(SpecWindowTest, OpenedListsShowTheirLongestLineWithinTheScreen) {
+  CategoryOutcomes outcomes = testing::PassOutcomes();
+  outcomes[kHdd]->lines = {L"Disk 0 : Samsung SSD 970 EVO Plus 2TB NVMe (1863 GB) / SCSI / NVMe SSD / 사용시간 3120시간"};
+  outcomes[kSound]->lines = {std::wstring(3000, L'W')};
+  CVantrelDlg dialog(std::move(outcomes));
+  LONG hddLine = 0, hddList = 0, hddField = 0, soundList = 0, screen = 0;
+  testing::RunShown(dialog, [&](HWND window) {
+    HWND hdd = GetDlgItem(window, CategoryOf(kHdd).comboId);
+    HDC dc = GetDC(hdd);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hdd, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    const std::wstring line = testing::ComboLines(hdd).at(0);
+    GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(hdd, dc);
+    SendMessageW(hdd, CB_SHOWDROPDOWN, TRUE, 0);
+    COMBOBOXINFO info{sizeof info};
+    RECT list{}, field{};
+    GetComboBoxInfo(hdd, &info);
+    GetWindowRect(info.hwndList, &list);
+    GetWindowRect(hdd, &field);
+    SendMessageW(hdd, CB_SHOWDROPDOWN, FALSE, 0);
+    hddLine = extent.cx, hddList = list.right - list.left, hddField = field.right - field.left;
+    soundList = static_cast<LONG>(SendDlgItemMessageW(window, CategoryOf(kSound).comboId, CB_GETDROPPEDWIDTH, 0, 0));
+    screen = GetSystemMetrics(SM_CXSCREEN);
+  });
+  EXPECT_GT(hddLine, hddField) << "the line must be longer than the field to show anything";
+  EXPECT_GE(hddList, hddLine);
+  EXPECT_LE(soundList, screen);
+  EXPECT_GT(soundList, hddList);
+}
+
 TEST_F(SpecWindowTest, InstructionLinesAloneCarryTheElevenPointFont) {
   CVantrelDlg dialog(testing::PassOutcomes());
   LOGFONTW instruction[2]{};
