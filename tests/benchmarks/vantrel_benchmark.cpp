@@ -5,6 +5,8 @@
 //   start:   Vantrel.exe from process creation to its window being visible
 //   wmic:    the same information through the command-line tool, one call per category
 //   report:  VantrelReport.exe from process creation to its end
+//   readings: each of the pass's two readings alone, in this process (they run side by side)
+//   sources: each of the platform's own sources alone
 //   drive kind, battery: the two device probes on this machine's real drive 0 and batteries; the
 //            battery probe's first call, which loads setupapi.dll as the pass's one call does, once
 //   slow, stuck: a WMI that takes 5 s before every statement's first object, and one whose every
@@ -34,7 +36,10 @@
 #include "fakes/random_machine.h"
 #include "probes/batteries.h"
 #include "probes/com_ptr.h"
+#include "probes/device_lists.h"
 #include "probes/drive_kind.h"
+#include "probes/platform_facts.h"
+#include "probes/smbios.h"
 #include "support/program_under_test.h"
 #include "window/vantrel_dlg.h"
 
@@ -255,6 +260,24 @@ int main(int argc, char** argv) {
   PlatformFloor();  // warm: the first connection loads the WMI provider
   const double floor = MedianOf(runs, [] { return Milliseconds(PlatformFloor); });
   const double pass = MedianOf(runs, [] { return Milliseconds(RunPassHere); });
+  const auto reading = [runs](bool wmi) {
+    return MedianOf(runs, [wmi] {
+      const vantrel::PassReaders readers = vantrel::CollectionReaders();
+      vantrel::KeptOutcomes kept;
+      return Milliseconds([&] { (wmi ? readers.wmi : readers.platform)(kept); });
+    });
+  };
+  const double wmiReading = reading(true), platformReading = reading(false);
+  const std::pair<const char*, std::function<void()>> sources[] = {
+      {"source: OS from the registry", [] { vantrel::ReadOsLine(); }},
+      {"source: processor from the registry", [] { vantrel::ReadProcessorName(); }},
+      {"source: memory total from kernel32", [] { vantrel::ReadTotalMemory(); }},
+      {"source: SMBIOS table", [] { vantrel::ReadSmbiosTable(); }},
+      {"source: disks from SetupAPI and their drivers", [] { vantrel::ReadPlatformDisks(); }},
+      {"source: sound devices from SetupAPI", [] { vantrel::ReadSoundDeviceNames(); }},
+      {"source: optical drives from SetupAPI", [] { vantrel::ReadOpticalDriveNames(); }}};
+  std::vector<double> sourceTimes;
+  for (const auto& source : sources) sourceTimes.push_back(MedianOf(runs, [&] { return Milliseconds(source.second); }));
   std::vector<double> starts;
   std::vector<double> peaks;
   for (int i = 0; i < runs; ++i) {
@@ -283,6 +306,11 @@ int main(int argc, char** argv) {
   std::printf("%-56s %10s %10s\n", "median of runs", "ms", "x floor");
   std::printf("%-56s %10.1f %10s\n", "floor: 10 WQL statements + adapters, no text built", floor, "1.00");
   std::printf("%-56s %10.1f %10.2f\n", "collection pass, in process", pass, pass / floor);
+  std::printf("%-56s %10.1f %10.2f\n", "WMI's reading alone, in process", wmiReading, wmiReading / floor);
+  std::printf("%-56s %10.1f %10.2f\n", "the platform's reading alone, in process", platformReading, platformReading / floor);
+  for (std::size_t i = 0; i < sourceTimes.size(); ++i) {
+    std::printf("%-56s %10.3f %10.4f\n", sources[i].first, sourceTimes[i], sourceTimes[i] / floor);
+  }
   std::printf("%-56s %10.1f %10.2f\n", "Vantrel.exe: process start to visible window", start, start / floor);
   std::printf("%-56s %10.1f %10.2f\n", "wmic, one call per category (9 calls)", wmic, wmic / floor);
   std::printf("%-56s %10.1f MiB\n", "Vantrel.exe peak working set, window up", Median(peaks) / (1024.0 * 1024.0));
