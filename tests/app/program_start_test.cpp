@@ -129,26 +129,41 @@ TEST(ProgramStart, BothProgramsStartGuardedAndExitWithThePassOutcome) {
   EXPECT_EQ(RunVantrel(), 0);
 }
 
-DWORD WINAPI NoProcess() { return 0; }  // so that this test's own window counts as the first copy's
+HANDLE g_looking = nullptr;  // set when the second start begins looking for the first copy's window
+
+DWORD WINAPI NoProcess() {  // so that this test's own window counts as the first copy's
+  SetEvent(g_looking);
+  return 0;
+}
 
 // The first copy keeps this one from having the mutex (access denied when it runs elevated; here,
-// an event has the name). Its one window is hidden, and this thread, whose window it is, answers
-// nothing while it waits: a watchdog, not a timing, tells a second start that waits on it from one
-// that ends. The window shows once this thread answers again.
+// an event has the name). Its one window is hidden, and marked only once the second start has
+// looked and found none, as when the first copy is between windows. This thread, whose window it
+// is, answers nothing while it waits, so a second start that waited on it would not end. The
+// window shows once this thread answers again. With no window at all it gives up after a second.
 TEST(ProgramStart, ASecondStartBringsAHungHiddenFirstCopyForwardWithoutWaitingOnIt) {
   testing::ScopedTable<RunningCopyEntryPoints> seam(RunningCopyApi(), {&NoProcess});
-  const UniqueHandle taken(CreateEventW(nullptr, TRUE, FALSE, kRunningMutexName));
+  const UniqueHandle taken(CreateEventW(nullptr, TRUE, FALSE, kRunningMutexName)), looking(testing::NewEvent());
+  g_looking = looking.get();
   HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-  MarkProgramWindow(window);
   CVantrelApp second(PassReaders{[](PassObserver&) -> PassResult { throw std::bad_alloc(); }});  // no second pass
   std::future<bool> start = std::async(std::launch::async, [&] { return second.InitInstance(); });
-  EXPECT_EQ(start.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "waited on the first copy";
+  ASSERT_EQ(WaitForSingleObject(looking.get(), 10000), WAIT_OBJECT_0);
+  // It looks every 50 ms for up to a second, and then ends within the 2 s a second start has.
+  EXPECT_EQ(start.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "gave up at once";
+  MarkProgramWindow(window);
+  EXPECT_EQ(start.wait_for(std::chrono::seconds(2)), std::future_status::ready) << "waited on the first copy";
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   EXPECT_FALSE(start.get());
   EXPECT_TRUE(IsWindowVisible(window));
   UnmarkProgramWindow(window);
   DestroyWindow(window);
+
+  const ULONGLONG began = GetTickCount64();
+  EXPECT_FALSE(BringRunningCopyForward());
+  const ULONGLONG looked = GetTickCount64() - began;
+  EXPECT_TRUE(looked >= 1000 && looked < 2000) << looked << " ms";
 }
 
 }  // namespace

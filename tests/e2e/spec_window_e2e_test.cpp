@@ -218,14 +218,26 @@ TEST_F(SpecWindowEndToEnd, EnterEndsTheProgram) { ExpectClosesTheProgram(vantrel
 TEST_F(SpecWindowEndToEnd, EscEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_KEYDOWN, VK_ESCAPE); }
 TEST_F(SpecWindowEndToEnd, CloseBoxEndsTheProgram) { ExpectClosesTheProgram(vantrel_->Program(), window_, WM_CLOSE, 0); }
 
-// A second start ends at once without a window of its own and brings the running one back.
+// Whether the minimised window is restored within the time, looked at every 50 ms.
+bool RestoredWithin(HWND window, DWORD milliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  while (IsIconic(window) && GetTickCount64() < deadline) Sleep(50);
+  return !IsIconic(window);
+}
+
+// A second start ends at once without a window of its own and brings the running one back. The
+// dialog loop shows its window again when it first runs out of messages, which restores a window
+// minimised before then: it is minimised until it stays so for half a second. The running copy
+// restores it only once it gets to the second's ShowWindowAsync, maybe after the second has ended.
 TEST_F(SpecWindowEndToEnd, ASecondStartBringsTheRunningWindowBackAndEnds) {
-  ShowWindow(window_, SW_MINIMIZE);
-  ASSERT_TRUE(IsIconic(window_));
+  int tries = 0;
+  do ShowWindow(window_, SW_MINIMIZE);
+  while (RestoredWithin(window_, 500) && ++tries < 3);
+  ASSERT_TRUE(IsIconic(window_)) << "the window does not stay minimised";
   const testing::ChildResult second = testing::RunChild(testing::VantrelExe());
   ASSERT_TRUE(second.started);
   EXPECT_EQ(second.exitCode, 0u);
-  EXPECT_FALSE(IsIconic(window_));
+  EXPECT_TRUE(RestoredWithin(window_, 5000)) << "not restored within 5 s";
 }
 
 bool SettingsKeyExists() {
