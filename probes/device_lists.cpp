@@ -52,7 +52,7 @@ UniqueDeviceInfoList PresentDevices(const GUID& guid, bool interfaces, HRESULT* 
 }
 
 // The device's friendly name, else its description: text up to its NUL, never past what the call
-// said it wrote; none where it has neither.
+// said it wrote; none where it has neither. An empty text is no name: the description follows.
 std::optional<std::wstring> NameOf(HDEVINFO list, SP_DEVINFO_DATA* device) {
   for (const DWORD property : {static_cast<DWORD>(SPDRP_FRIENDLYNAME), static_cast<DWORD>(SPDRP_DEVICEDESC)}) {
     wchar_t text[512];
@@ -63,7 +63,8 @@ std::optional<std::wstring> NameOf(HDEVINFO list, SP_DEVINFO_DATA* device) {
       continue;
     }
     const std::size_t units = required / sizeof(wchar_t);
-    return std::wstring(text, std::find(text, text + units, L'\0'));
+    std::wstring name(text, std::find(text, text + units, L'\0'));
+    if (!name.empty()) return name;
   }
   return std::nullopt;
 }

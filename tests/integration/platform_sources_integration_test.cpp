@@ -2,7 +2,11 @@
 // /sys/class/dmi/id, which the test machines lack: types 0, 1, 3, 2 and 32, no string, no module.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "collect/collection_pass.h"
 #include "probes/device_entry_points.h"
+#include "probes/device_lists.h"
 #include "probes/platform_facts.h"
 #include "probes/smbios.h"
 #include "support/ui_driver.h"
@@ -26,6 +30,28 @@ TEST(PlatformSourcesIntegrationTest, WinesTableHasAnEmptyBoardAndNoModuleAndItsR
   EXPECT_EQ(processor.failure, S_OK);
   EXPECT_FALSE(processor.text.empty());
   EXPECT_GT(ReadTotalMemory().bytes, 0u);
+}
+
+// The whole platform reading, as the pass runs it: every WMI category it has a source for, and
+// none with a notice. What Wine's SetupAPI lists varies with the prefix; each is a line, else "없음".
+TEST(PlatformSourcesIntegrationTest, WinesWholePlatformReadingGivesEveryCategoryWithoutANotice) {
+  if (!testing::UnderWine()) GTEST_SKIP() << "what Wine's platform answers";
+  KeptOutcomes kept;
+  CollectionReaders().platform(kept);
+  for (const Category category : {kOs, kCpu, kRam, kMainBoard, kHdd, kSound, kOdd}) {
+    ASSERT_TRUE(kept.outcomes[category].has_value()) << category;
+    EXPECT_EQ(kept.outcomes[category]->notice, L"") << category;
+    ASSERT_FALSE(kept.outcomes[category]->lines.empty()) << category;
+  }
+  const auto lines = [&kept](Category category) { return kept.outcomes[category]->lines; };
+  EXPECT_EQ(lines(kOs)[0].rfind(L"Microsoft Windows ", 0), 0u) << ::testing::PrintToString(lines(kOs));
+  EXPECT_FALSE(lines(kCpu)[0].empty());
+  EXPECT_EQ(lines(kRam)[0].rfind(L"총 RAM: ", 0), 0u) << ::testing::PrintToString(lines(kRam));
+  EXPECT_EQ(lines(kMainBoard), std::vector<std::wstring>{L" ()"});  // Wine's strings are empty
+  const auto orNothing = [](std::vector<std::wstring> names) { return names.empty() ? decltype(names){L"없음"} : names; };
+  EXPECT_EQ(lines(kSound), orNothing(ReadSoundDeviceNames().names));
+  EXPECT_EQ(lines(kOdd), orNothing(ReadOpticalDriveNames().names));
+  EXPECT_EQ(lines(kHdd).size(), std::max<std::size_t>(1, ReadPlatformDisks().disks.size()));
 }
 
 }  // namespace

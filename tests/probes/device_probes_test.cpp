@@ -1,13 +1,15 @@
-// The drive kind and battery probes against scripted devices: what decides, what is skipped,
+// The drive kind, device list and battery probes against scripted devices: what decides, what is skipped,
 // every failure and short answer, and every handle and list given back.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "fakes/fake_devices.h"
 #include "probes/batteries.h"
+#include "probes/device_lists.h"
 #include "probes/drive_kind.h"
 
 namespace vantrel {
@@ -45,6 +47,54 @@ TEST(DeviceProbesTest, DriveKindFromBusTypeThenSeekPenaltyElseUnknown) {
     EXPECT_EQ(QueryDriveKind(index), DriveKind::kUnknown) << index;
   }
   EXPECT_TRUE(devices.opened.empty());
+}
+
+TEST(DeviceProbesTest, SetupApiListsDisksInNumberOrderAndNamesEachWithTheFirstFailure) {
+  const auto disk = [](DWORD bus, const wchar_t* name, const wchar_t* desc = L"Disk", DWORD error = 0) {
+    testing::FakeDisk made;
+    return made.busType = bus, made.friendlyName = name, made.description = desc, made.geometryError = error, made;
+  };
+  testing::FakeDisk ata = disk(3, L"ATA"), hdd = disk(11, L"");  // one cylinder; known by its description
+  ata.cylinders = 1, hdd.seekPenalty = 1;
+  const struct {
+    std::map<DWORD, testing::FakeDisk> disks;
+    std::vector<testing::FakeNamedDevice> named;  // the sound devices, and in reverse order the optical drives
+    DWORD listError;
+    std::vector<std::wstring> diskLines, names;  // disks as "number model bytes interface kind"
+    DWORD diskError, nameError;  // the first failure
+  } cases[] = {
+      {{{2, disk(17, L"NVMe")}, {0, hdd}, {10, ata}, {1, disk(7, L"Stick")}},
+       {{L"Audio", L"HD"}, {L"", L"USB"}, {std::wstring(1, L'\0'), L"Pc"}}, 0,  // an empty name is none
+       {L"0 Disk 500105249280 IDE 1", L"1 Stick 500105249280 USB 0", L"2 NVMe 500105249280 SCSI 3",
+        L"10 ATA 8225280 IDE 2"}, {L"Audio", L"USB", L"Pc"}, 0, 0},
+      {{{0, disk(1, L"Scsi")}, {1, disk(10, L"Sas")}, {2, disk(8, L"Raid")}, {3, disk(4, L"FireWire")},
+        {4, disk(6, L"Fibre")}, {5, disk(11, L"Reader", L"", ERROR_NOT_READY)}}, {}, 0,
+       {L"0 Scsi 500105249280 SCSI 2", L"1 Sas 500105249280 SCSI 2", L"2 Raid 500105249280 SCSI 0",
+        L"3 FireWire 500105249280 1394 2", L"4 Fibre 500105249280  2", L"5 Reader 0 IDE 2"}, {}, 0, 0},
+      // Disk 2 is enumerated before the nameless disk 1, so its failure is the first.
+      {{{0, disk(11, L"A")}, {1, disk(11, L"", L"")}, {2, disk(11, L"B", L"", ERROR_IO_DEVICE)}, {3, disk(11, L"C")}},
+       {{L"", L""}, {L"Audio", L""}}, 0, {L"0 A 500105249280 IDE 2", L"3 C 500105249280 IDE 2"}, {L"Audio"},
+       ERROR_IO_DEVICE, ERROR_INVALID_DATA},
+      {{{0, disk(11, L"A")}}, {{L"Audio", L""}}, ERROR_ACCESS_DENIED, {}, {}, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(&row - cases);
+    FakeDevices devices;
+    devices.disks = row.disks, devices.sounds = row.named, devices.deviceListError = row.listError;
+    devices.cdroms.assign(row.named.rbegin(), row.named.rend());
+    const PlatformDiskList disks = ReadPlatformDisks();
+    const DeviceNames sound = ReadSoundDeviceNames(), odd = ReadOpticalDriveNames();
+    std::vector<std::wstring> lines;
+    for (const PlatformDisk& d : disks.disks) {
+      lines.push_back(std::to_wstring(d.number) + L" " + d.model + L" " + std::to_wstring(d.bytes) + L" " +
+                      d.interfaceText + L" " + std::to_wstring(static_cast<int>(d.kind)));
+    }
+    EXPECT_EQ(std::make_pair(lines, disks.failure), std::make_pair(row.diskLines, HRESULT_FROM_WIN32(row.diskError)));
+    EXPECT_EQ(std::make_pair(sound.names, sound.failure), std::make_pair(row.names, HRESULT_FROM_WIN32(row.nameError)));
+    const std::vector<std::wstring> reversed(row.names.rbegin(), row.names.rend());
+    EXPECT_EQ(std::make_pair(odd.names, odd.failure), std::make_pair(reversed, HRESULT_FROM_WIN32(row.nameError)));
+    EXPECT_EQ(devices.openNow, 0);
+  }
 }
 
 TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
