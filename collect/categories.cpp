@@ -1,6 +1,8 @@
 // The table of categories and the lines each builds from what its reading gave.
 #include "collect/categories.h"
 
+#include <algorithm>
+
 #include "collect/byte_count.h"
 #include "collect/line_format.h"
 #include "collect/size_text.h"
@@ -68,14 +70,26 @@ const wchar_t* KindSuffix(DriveKind kind) {
   return L"";
 }
 
+// What the drive said of its use and wear: hours for any, the life left for NVMe, and its warning.
+std::wstring HealthSuffix(const DiskHealth& health) {
+  std::wstring suffix;
+  if (health.powerOnHours) suffix += FormatLine(L" / 사용시간 %s시간", {std::to_wstring(*health.powerOnHours)});
+  if (health.percentUsed) {
+    suffix += FormatLine(L" / 수명 %s%%", {std::to_wstring(100 - std::min(*health.percentUsed, 100u))});
+  }
+  if (health.predictsFailure) suffix += L" / 고장 예측";
+  return suffix;
+}
+
 std::wstring DiskLine(const std::wstring& number, const std::wstring& model, std::uint64_t bytes,
-                     const std::wstring& interfaceText, DriveKind kind) {
-  return FormatLine(L"Disk %s : %s (%s) / %s%s", {number, model, FormatDiskSize(bytes), interfaceText, KindSuffix(kind)});
+                     const std::wstring& interfaceText, const DiskFinding& found) {
+  return FormatLine(L"Disk %s : %s (%s) / %s%s%s", {number, model, FormatDiskSize(bytes), interfaceText,
+                                                    KindSuffix(found.kind), HealthSuffix(found.health)});
 }
 
 std::wstring DiskLine(const PropertyRow& disk, Findings& findings) {
   return DiskLine(disk.at(L"Index"), disk.at(L"Model"), ReadByteCount(disk.at(L"Size")), disk.at(L"InterfaceType"),
-                  findings.KindOf(disk.at(L"Index"), kFindingWait));
+                  findings.DiskOf(disk.at(L"Index"), kFindingWait));
 }
 
 std::wstring NameLine(const PropertyRow& device, Findings&) { return device.at(L"Name"); }
@@ -119,16 +133,17 @@ DeviceLines BoardFromFirmware(Findings&) {
   return {{FormatLine(L"%s (%s)", {board->product, board->manufacturer})}, S_OK};
 }
 
-// The disks in device-number order; their kinds go to WMI's disk rows too.
+// The disks in device-number order; their kinds and health go to WMI's disk rows too.
 DeviceLines DisksFromSetupApi(Findings& findings) {
   const PlatformDiskList found = ReadPlatformDisks();
-  std::map<DWORD, DriveKind> byNumber;
+  std::map<DWORD, DiskFinding> byNumber;
   DeviceLines read{{}, found.failure};
   for (const PlatformDisk& disk : found.disks) {
-    byNumber.emplace(disk.number, disk.kind);
-    read.lines.push_back(DiskLine(std::to_wstring(disk.number), disk.model, disk.bytes, disk.interfaceText, disk.kind));
+    const DiskFinding finding{disk.kind, disk.health};
+    byNumber.emplace(disk.number, finding);
+    read.lines.push_back(DiskLine(std::to_wstring(disk.number), disk.model, disk.bytes, disk.interfaceText, finding));
   }
-  findings.PublishDiskKinds(std::move(byNumber));
+  findings.PublishDisks(std::move(byNumber));
   return read;
 }
 

@@ -6,12 +6,12 @@
 
 namespace vantrel {
 
-void Findings::PublishDiskKinds(std::map<DWORD, DriveKind> kinds) {
+void Findings::PublishDisks(std::map<DWORD, DiskFinding> disks) {
   {
     const std::lock_guard<std::mutex> held(lock_);
-    if (kindsReady_) return;
-    kinds_ = std::move(kinds);
-    kindsReady_ = true;
+    if (disksReady_) return;
+    disks_ = std::move(disks);
+    disksReady_ = true;
   }
   published_.notify_all();
 }
@@ -27,7 +27,7 @@ void Findings::PublishModules(std::vector<MemoryModule> modules) {
 }
 
 void Findings::PublishRest() {
-  PublishDiskKinds({});
+  PublishDisks({});
   PublishModules({});
 }
 
@@ -37,13 +37,13 @@ bool Findings::WaitFor(std::unique_lock<std::mutex>& held, bool& ready, DWORD wa
   return false;
 }
 
-DriveKind Findings::KindOf(const std::wstring& wmiIndex, DWORD wait) {
+DiskFinding Findings::DiskOf(const std::wstring& wmiIndex, DWORD wait) {
   const std::optional<DWORD> number = DriveNumberOf(wmiIndex);
-  if (!number) return DriveKind::kUnknown;
+  if (!number) return DiskFinding();
   std::unique_lock<std::mutex> held(lock_);
-  if (!WaitFor(held, kindsReady_, wait)) return DriveKind::kUnknown;
-  const auto found = kinds_.find(*number);
-  return found != kinds_.end() ? found->second : DriveKind::kUnknown;
+  if (!WaitFor(held, disksReady_, wait)) return DiskFinding();
+  const auto found = disks_.find(*number);
+  return found != disks_.end() ? found->second : DiskFinding();
 }
 
 std::wstring Findings::GenerationOf(const std::wstring& deviceLocator, const std::wstring& bankLabel, DWORD wait) {

@@ -11,24 +11,31 @@
 #include <string>
 #include <vector>
 
+#include "probes/disk_health.h"
 #include "probes/drive_kind.h"
 #include "probes/smbios.h"
 
 namespace vantrel {
 
+// What the platform's disk list found of one drive.
+struct DiskFinding {
+  DriveKind kind = DriveKind::kUnknown;
+  DiskHealth health;
+};
+
 class Findings {
  public:
   // Each once: later calls change nothing. Nothing found is said with an empty list.
-  void PublishDiskKinds(std::map<DWORD, DriveKind> kinds);
+  void PublishDisks(std::map<DWORD, DiskFinding> disks);
   void PublishModules(std::vector<MemoryModule> modules);
   // Where nothing is published in the platform's reading's order (its end, say), both at once.
   void PublishRest();
 
-  // The kind of the drive that a Win32_DiskDrive.Index names; the generation of the one module
+  // What was found of the drive that a Win32_DiskDrive.Index names; the generation of the one module
   // record whose locators are a Win32_PhysicalMemory row's (empty for none, or for two). Each
   // waits up to `wait` ms for its finding to be published; past that, nothing is known of it, and
   // no later row waits again.
-  DriveKind KindOf(const std::wstring& wmiIndex, DWORD wait);
+  DiskFinding DiskOf(const std::wstring& wmiIndex, DWORD wait);
   std::wstring GenerationOf(const std::wstring& deviceLocator, const std::wstring& bankLabel, DWORD wait);
 
  private:
@@ -37,8 +44,8 @@ class Findings {
 
   std::mutex lock_;
   std::condition_variable published_;
-  bool kindsReady_ = false, modulesReady_ = false;
-  std::map<DWORD, DriveKind> kinds_;
+  bool disksReady_ = false, modulesReady_ = false;
+  std::map<DWORD, DiskFinding> disks_;
   std::vector<MemoryModule> modules_;
 };
 

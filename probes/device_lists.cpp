@@ -132,6 +132,8 @@ HRESULT AskDisk(const std::wstring& path, PlatformDisk* disk) {
   if (const std::optional<DWORD> busType = BusTypeOf(drive.get())) {
     disk->interfaceText = InterfaceTextOf(*busType);
     disk->kind = KindOf(drive.get(), *busType);
+    // A bus that hides the drive's kind (USB, RAID) hides its health too.
+    if (disk->kind != DriveKind::kUnknown) disk->health = QueryDiskHealth(drive.get(), *busType);
   }
   return S_OK;
 }

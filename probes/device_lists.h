@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "probes/disk_health.h"
 #include "probes/drive_kind.h"
 
 namespace vantrel {
@@ -18,6 +19,7 @@ struct PlatformDisk {
   std::uint64_t bytes = 0;   // cylinders × tracks × sectors × bytes per sector; 0 without media
   std::wstring interfaceText;  // "IDE", "SCSI", "USB", "1394" or empty, from the bus type
   DriveKind kind = DriveKind::kUnknown;
+  DiskHealth health;  // asked only of a drive whose kind is known
 };
 
 struct PlatformDiskList {

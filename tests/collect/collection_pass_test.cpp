@@ -286,13 +286,18 @@ TEST_F(CollectionPassTest, OnItsOwnThreadThePassIsGivenUpAfterNinetySeconds) {
   }
 }
 
-// What kind each disk is ends its line; each system battery gets a line of its own. A desktop
-// whose disks do not say is reported exactly as before either fact was asked. Each drive is asked
-// by its row's Index, which here is not the row's place.
+// What kind each disk is, and what it says of its use, end its line; each system battery gets a
+// line of its own. A desktop whose disks do not say is reported exactly as before these were
+// asked. Each drive is asked by its row's Index, which here is not the row's place.
 TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
   const std::wstring disk5 = L"Disk 5 : SSD Model 500 (466 GB) / IDE", disk3 = L"Disk 3 : HDD Model 2000 (2 TB) / IDE";
   const std::wstring denied = L"확인 못 함 (Windows 오류 0x80070005)";
   const FakeBattery worn{52600, 41040, 412}, fresh{50000, 40000};
+  FakeDisk nvme{0, 17}, warning{0, 11, 1}, refusing{0, 17};
+  nvme.health[5] = 2, nvme.health[128] = 0x30, nvme.health[129] = 0x0C;            // 2% used, 3120 hours
+  warning.health[2] = 9, warning.health[7] = 0x90, warning.health[8] = 0x55;       // attribute 9: 21904 hours
+  warning.predictFailure = 1;
+  refusing.healthError = ERROR_NOT_SUPPORTED;  // an older driver, or Windows 7
   const struct {
     std::map<DWORD, FakeDisk> drives;
     std::vector<FakeBattery> batteries;
@@ -304,8 +309,10 @@ TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
        {disk5 + L" / SSD", disk3 + L" / HDD"},
        {L"배터리 0 : 78% (41040 / 52600 mWh) / 충전 412회", L"배터리 1 : 80% (40000 / 50000 mWh)"},
        {L"배터리 0 : 78% (41040 / 52600 mWh) / 충전 412회", L"배터리 1 : 80% (40000 / 50000 mWh)"}},
-      {{{5, {0, 17}}, {3, {0, 11, 0}}}, {}, ERROR_ACCESS_DENIED, PassResult::kIncomplete,
-       {disk5 + L" / NVMe SSD", disk3 + L" / SSD"}, {denied}, {L"Battery: " + denied}}};
+      {{{5, refusing}, {3, {0, 11, 0}}}, {}, ERROR_ACCESS_DENIED, PassResult::kIncomplete,
+       {disk5 + L" / NVMe SSD", disk3 + L" / SSD"}, {denied}, {L"Battery: " + denied}},
+      {{{5, nvme}, {3, warning}}, {}, 0, PassResult::kComplete,
+       {disk5 + L" / NVMe SSD / 사용시간 3120시간 / 수명 98%", disk3 + L" / HDD / 사용시간 21904시간 / 고장 예측"}, {L"없음"}, {}}};
   for (const auto& machine : cases) {
     AnswerWorkedExample();
     Answer(kDisksStatement, FakeQueryAnswer{{Disk(5, L"SSD Model 500", L"500105249280"),
