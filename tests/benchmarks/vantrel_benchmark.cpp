@@ -1,6 +1,7 @@
 // Prints what the program costs against what the platform's answers cost, under one set of
 // conditions: medians over repeated runs in one invocation. Figures, not verdicts.
-//   floor:   the ten WQL statements and the adapter enumeration, with no text built
+//   floor:   the ten WQL statements and the adapter enumeration, with no text built (the argument
+//            "floor" runs it once and exits, to time against VantrelReport.exe as whole processes)
 //   pass:    the collection pass in this process, with in-memory lists
 //   start:   Vantrel.exe from process creation to its window being visible
 //   wmic:    the same information through the command-line tool, one call per category
@@ -249,6 +250,11 @@ void PrintStart(const char* what, const StartTimes& times) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // "floor" alone: the floor once, as a whole process to pair with VantrelReport.exe.
+  if (argc > 1 && std::string(argv[1]) == "floor") {
+    PlatformFloor();
+    return 0;
+  }
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
   std::FILE* sink = std::tmpfile();  // the pass's diagnostic lines
   vantrel::SetEchoStream(sink);
