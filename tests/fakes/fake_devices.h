@@ -31,11 +31,8 @@ struct FakeDisk {
   std::wstring friendlyName = L"Fake Disk", description = L"Disk drive";
   LONGLONG cylinders = 60801;
   DWORD geometryError = 0;
-  // Its health: the NVMe log or the SMART data, PredictFailure, either query's error, the count it
-  // returns (0: all) and the log's offset that the NVMe answer gives.
-  std::vector<std::uint8_t> health = std::vector<std::uint8_t>(512);
-  ULONG predictFailure = 0;
-  DWORD healthError = 0, healthBytes = 0, logOffset = 40;
+  // Its health: the log's or SMART data's nonzero bytes, PredictFailure, the error, the count returned (0: all).
+  struct Health { std::map<int, int> bytes; DWORD predictFailure = 0, error = 0, answerBytes = 0, logOffset = 40; } health{};
 };
 
 // A sound device or an optical drive as SetupAPI lists it; an empty name is one it does not have.
@@ -142,21 +139,19 @@ struct FakeDevices {
       geometry.Geometry.Cylinders.QuadPart = active->drive->cylinders;
       return Answer(&geometry, sizeof geometry, sizeof geometry, out, outSize, returned);
     }
-    // The health questions: the failure prediction, or exactly the NVMe log query (property 50, NVMe,
-    // log page 2, standard query, the data right after the 40-byte protocol header, 512 bytes).
+    // The failure prediction, or exactly the NVMe health log query: property 50, a standard query, NVMe, log
+    // page 2, the data right after the 40-byte protocol header, 512 bytes.
     if (token == kDisk && (code == IOCTL_STORAGE_PREDICT_FAILURE || code == IOCTL_STORAGE_QUERY_PROPERTY)) {
-      const FakeDisk& disk = *active->drive;
+      const FakeDisk::Health& health = active->drive->health;
       const bool nvme = code == IOCTL_STORAGE_QUERY_PROPERTY;
-      const ULONG expected[8] = {50, 0, 3, 2, 2, 0, 40, 512}, header[8] = {48, 48, 3, 2, 2, 0, disk.logOffset, 512};
-      if (nvme ? questionSize != 560 || std::memcmp(question, expected, sizeof expected) != 0 : questionSize != 0) {
-        return Fail(ERROR_INVALID_PARAMETER);
-      }
-      if (disk.healthError != 0) return Fail(disk.healthError);
-      std::vector<std::uint8_t> answer(nvme ? 48 : 4);  // the descriptor, or PredictFailure
-      std::memcpy(answer.data(), nvme ? static_cast<const void*>(header) : &disk.predictFailure, nvme ? 32 : 4);
-      answer.insert(answer.end(), disk.health.begin(), disk.health.end());
-      const DWORD size = static_cast<DWORD>(answer.size());
-      return Answer(answer.data(), size, disk.healthBytes != 0 ? disk.healthBytes : size, out, outSize, returned);
+      const ULONG expected[8] = {50, 0, 3, 2, 2, 0, 40, 512}, header[8] = {48, 48, 3, 2, 2, 0, health.logOffset, 512};
+      const bool wrong = nvme ? questionSize != 560 || std::memcmp(question, expected, sizeof expected) : questionSize;
+      if (wrong || health.error != 0) return Fail(wrong ? ERROR_INVALID_PARAMETER : health.error);
+      const DWORD size = nvme ? 560 : 516;
+      std::vector<std::uint8_t> answer(size);  // the descriptor or PredictFailure, then the log or SMART data
+      std::memcpy(answer.data(), nvme ? static_cast<const void*>(header) : &health.predictFailure, nvme ? 32 : 4);
+      for (const auto& [at, value] : health.bytes) answer.at(size - 512 + at) = static_cast<std::uint8_t>(value);
+      return Answer(answer.data(), size, health.answerBytes != 0 ? health.answerBytes : size, out, outSize, returned);
     }
     const FakeBattery& battery = active->batteries.at(token - kFirstBattery);
     if (code == 0x294040 && questionSize == 4 && asked[0] == 0) {  // the tag, without waiting

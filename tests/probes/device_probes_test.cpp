@@ -141,41 +141,28 @@ TEST(DeviceProbesTest, SystemBatteriesInMilliwattHoursAndTheFirstFailure) {
 
 TEST(DeviceProbesTest, DiskHealthFromTheNvmeLogOrTheSmartDataElseNothing) {
   const DWORD kNvme = 17, kSata = 11, kAta = 3, kUsb = 7;
-  using Bytes = std::vector<std::pair<int, int>>;
-  // Critical Warning bit 1 alone (the temperature), Percentage Used, and hours in 8 of their 16 bytes. In the
-  // SMART data an empty slot, attribute 12, then 9 in the last slot, with a fifth raw byte that hours leave out.
-  const Bytes kLog = {{0, 2}, {5, 2}, {128, 0x30}, {129, 0x0C}, {135, 1}, {136, 1}}, kOther = {{14, 12}, {19, 0x77}},
-              kSmart = {{14, 12}, {19, 0x77}, {350, 9}, {355, 0x90}, {356, 0x55}, {359, 1}};
-  const struct {
-    DWORD bus;
-    Bytes bytes;
-    std::optional<std::uint64_t> hours;
-    std::optional<unsigned> used;
-    bool predicts;
-    ULONG predictFailure = 0;
-    DWORD error = 0, returned = 0, logOffset = 40;
-  } cases[] = {
-      {kNvme, kLog, 0x0100000000000C30, 2u, false},
-      {kNvme, {{0, 1}, {5, 255}}, 0, 255u, true},  // used past 100 is given as reported
-      {kNvme, {{0, 4}}, 0, 0u, true},
-      {kNvme, {{0, 8}}, 0, 0u, true},
-      {kNvme, kLog, {}, {}, false, 0, ERROR_NOT_SUPPORTED},
-      {kNvme, kLog, {}, {}, false, 0, 0, 559},
-      {kNvme, kLog, {}, {}, false, 0, 0, 0, 41},  // a log that would end past the answer
-      {kSata, kSmart, 21904, {}, false},
-      {kAta, kOther, {}, {}, true, 1},
-      {kSata, kSmart, {}, {}, false, 1, ERROR_INVALID_FUNCTION},  // STATUS_INVALID_DEVICE_REQUEST: no SMART
-      {kSata, kSmart, {}, {}, false, 1, 0, 515},
-      {kUsb, kSmart, {}, {}, false, 1},  // not asked: either question would find something
+  // SMART: an empty slot, attribute 12, then 9 in the last slot, with a fifth raw byte that hours leave out.
+  const std::map<int, int> kSmart = {{14, 12}, {19, 0x77}, {350, 9}, {355, 0x90}, {356, 0x55}, {359, 1}};
+  const struct { DWORD bus; testing::FakeDisk::Health health; DiskHealth want{}; } cases[] = {
+      // Critical Warning bit 1 alone (the temperature), Percentage Used, hours in the low 8 of their 16 bytes.
+      {kNvme, {{{0, 2}, {5, 2}, {128, 0x30}, {129, 0x0C}, {135, 1}, {136, 1}}}, {0x0100000000000C30, 2u, false}},
+      {kNvme, {{{0, 1}, {5, 255}}}, {0, 255u, true}},  // used past 100 is given as reported
+      {kNvme, {{{0, 4}}}, {0, 0u, true}},
+      {kNvme, {{{0, 8}}}, {0, 0u, true}},
+      {kNvme, {{}, 0, ERROR_NOT_SUPPORTED}},  // a refusal, a short answer, a log said to end past the answer
+      {kNvme, {{}, 0, 0, 559}},
+      {kNvme, {{}, 0, 0, 0, 41}},
+      {kSata, {kSmart}, {21904, {}}},
+      {kAta, {{{14, 12}, {19, 0x77}}, 1}, {{}, {}, true}},
+      {kSata, {kSmart, 1, 0, 515}},
+      {kUsb, {kSmart, 1}},  // not asked: either question would find something
   };
   for (const auto& row : cases) {
     FakeDevices devices;
-    for (const auto& [at, value] : row.bytes) devices.disk.health[at] = static_cast<std::uint8_t>(value);
-    devices.disk.predictFailure = row.predictFailure, devices.disk.healthError = row.error;
-    devices.disk.healthBytes = row.returned, devices.disk.logOffset = row.logOffset;
+    devices.disk.health = row.health;
     const DiskHealth health = QueryDiskHealth(OpenDevice(L"\\\\.\\PhysicalDrive0", 0).get(), row.bus);
     EXPECT_EQ(std::tie(health.powerOnHours, health.percentUsed, health.predictsFailure),
-              std::tie(row.hours, row.used, row.predicts)) << "case " << &row - cases;
+              std::tie(row.want.powerOnHours, row.want.percentUsed, row.want.predictsFailure)) << "case " << &row - cases;
   }
 }
 
