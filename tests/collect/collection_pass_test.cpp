@@ -294,10 +294,10 @@ TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
   const std::wstring denied = L"확인 못 함 (Windows 오류 0x80070005)";
   const FakeBattery worn{52600, 41040, 412}, fresh{50000, 40000};
   FakeDisk nvme{0, 17}, warning{0, 11, 1}, refusing{0, 17};
-  nvme.health[5] = 2, nvme.health[128] = 0x30, nvme.health[129] = 0x0C;            // 2% used, 3120 hours
-  warning.health[2] = 9, warning.health[7] = 0x90, warning.health[8] = 0x55;       // attribute 9: 21904 hours
-  warning.predictFailure = 1;
-  refusing.healthError = ERROR_NOT_SUPPORTED;  // an older driver, or Windows 7
+  nvme.health.bytes = {{5, 2}, {128, 0x30}, {129, 0x0C}};     // 2% used, 3120 hours
+  warning.health.bytes = {{2, 9}, {7, 0x90}, {8, 0x55}};      // attribute 9: 21904 hours
+  warning.health.predictFailure = 1;
+  refusing.health.error = ERROR_NOT_SUPPORTED;  // an older driver, or Windows 7
   const struct {
     std::map<DWORD, FakeDisk> drives;
     std::vector<FakeBattery> batteries;

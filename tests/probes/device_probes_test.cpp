@@ -1,5 +1,5 @@
-// The drive kind, device list and battery probes against scripted devices: what decides, what is skipped,
-// every failure and short answer, and every handle and list given back.
+// The drive kind, device list, disk health and battery probes against scripted devices: what decides, what
+// is skipped, every failure and short answer, and every handle and list given back.
 #include <gtest/gtest.h>
 
 #include <array>
