@@ -25,7 +25,7 @@ int WriteReport(const PassReaders& readers) {
   background.WaitUntilOver();
   // A pass that ended is still giving back its share of COM; the process does not end under it,
   // unless a stuck close keeps it past a few seconds.
-  if (background.Ended()) background.WaitForReturn(kCloseWait);
+  if (background.Ended() || background.Result() == PassResult::kComplete) background.WaitForReturn(kCloseWait);
   std::array<MemoryCategoryList, kCategoryCount> lists;
   std::wstring report;
   ShowOutcomes(background.Outcomes(), ListsOf(lists), report);

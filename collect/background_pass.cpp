@@ -186,7 +186,7 @@ bool BackgroundPass::Take(DWORD wait) {
         break;
     }
   }
-  over_ = Ended() || late;
+  over_ = Ended() || late || Settled();
   if (over_) Conclude();
   return over_;
 }
@@ -207,6 +207,17 @@ void BackgroundPass::GiveUp() {
   if (over_ || now >= deadline_) return;
   deadline_ = now;
   gaveUp_ = true;
+}
+
+// Every category finished, without trouble, by the reading that reads it first: what the other
+// may still add would not be shown.
+bool BackgroundPass::Settled() const {
+  for (const CategoryInfo& info : Categories()) {
+    const bool byPlatform = hasPlatform_ && !info.FromWmi();
+    const std::optional<CategoryOutcome>& finished = readings_[byPlatform ? kPlatformReading : kWmiReading][info.category].finished;
+    if (!finished || !finished->notice.empty()) return false;
+  }
+  return true;
 }
 
 // A category counts once the reading that reads it first has finished it.

@@ -35,7 +35,8 @@ class BackgroundPass {
   void NotifyWindow(HWND window, UINT message);
 
   // Takes what the readings handed over by now, first waiting up to `wait` ms for something to
-  // come. True once it is over: both ended, it was given up, or it reached its limit. What they
+  // come. True once it is over: both ended, every category came whole from the reading that reads
+  // it first, it was given up, or it reached its limit. What they
   // hand over after that is not taken. Once over, each category is chosen from the two readings
   // (Choose), and the diagnostics of what was chosen are said, in category order, followed by
   // "WMI Timeout: <class>" (the limit) or "WMI Skipped: <class>" (given up) for a statement still
@@ -72,6 +73,7 @@ class BackgroundPass {
 
  private:
   void Conclude();
+  bool Settled() const;
 
   PassReaders readers_;
   std::shared_ptr<Channel> channel_;

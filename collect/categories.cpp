@@ -87,9 +87,12 @@ std::wstring DiskLine(const std::wstring& number, const std::wstring& model, std
                                                     KindSuffix(found.kind), HealthSuffix(found.health)});
 }
 
+// Where the platform's disk list has not come by then, the drive's kind is asked here.
 std::wstring DiskLine(const PropertyRow& disk, Findings& findings) {
-  return DiskLine(disk.at(L"Index"), disk.at(L"Model"), ReadByteCount(disk.at(L"Size")), disk.at(L"InterfaceType"),
-                  findings.DiskOf(disk.at(L"Index"), kFindingWait));
+  const std::wstring& index = disk.at(L"Index");
+  std::optional<DiskFinding> found = findings.DiskOf(index, kFindingWait);
+  if (!found) found = DiskFinding{QueryDriveKind(index), DiskHealth()};
+  return DiskLine(index, disk.at(L"Model"), ReadByteCount(disk.at(L"Size")), disk.at(L"InterfaceType"), *found);
 }
 
 std::wstring NameLine(const PropertyRow& device, Findings&) { return device.at(L"Name"); }
@@ -143,6 +146,7 @@ DeviceLines DisksFromSetupApi(Findings& findings) {
     byNumber.emplace(disk.number, finding);
     read.lines.push_back(DiskLine(std::to_wstring(disk.number), disk.model, disk.bytes, disk.interfaceText, finding));
   }
+  for (const PlatformDisk& disk : found.partial) byNumber.emplace(disk.number, DiskFinding{disk.kind, disk.health});
   findings.PublishDisks(std::move(byNumber));
   return read;
 }

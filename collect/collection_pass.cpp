@@ -240,6 +240,11 @@ PassResult ReadWmi(PassObserver& observer, Findings& findings) {
 PassResult ReadPlatform(PassObserver& observer, Findings& findings) {
   WmiConnection none;  // never opened: the platform's readings have no statements
   PassWriter out(observer, none);
+  // What no reading found, however this one ends: WMI's rows wait no longer.
+  struct PublishRest {
+    Findings& findings;
+    ~PublishRest() { findings.PublishRest(); }
+  } publishRest{findings};
   bool complete = true;
   for (const Category category : ReadOrder()) {
     const CategoryInfo& info = CategoryOf(category);
@@ -249,7 +254,6 @@ PassResult ReadPlatform(PassObserver& observer, Findings& findings) {
       complete &= ReadFromDevice(out, info, [&] { return info.readPlatform(findings); });
     }
   }
-  findings.PublishRest();  // what no reading found: WMI's rows wait no longer
   const PassResult result = complete ? PassResult::kComplete : PassResult::kIncomplete;
   observer.Ended(result);
   return result;
@@ -315,7 +319,8 @@ CategoryOutcomes ChooseOutcomes(const std::array<Reading, kCategoryCount>& wmi,
   CategoryOutcomes shown;
   for (const CategoryInfo& info : Categories()) {
     const std::size_t c = info.category;
-    // Without a platform reading, WMI's reads every category.
+    // Without a platform reading, WMI's is the only one asked about every category (a test's
+    // reading may hand over any).
     const bool byWmi = info.FromWmi() || platform == nullptr;
     const bool byPlatform = platform != nullptr && (!info.FromWmi() || info.readPlatform != nullptr);
     shown[c] = Choose(info.category, byWmi ? &wmi[c] : nullptr, byPlatform ? &(*platform)[c] : nullptr, why);

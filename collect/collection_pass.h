@@ -104,8 +104,8 @@ struct Reading {
 // line naming its source and WMI's trouble; else the lines of whichever got further, then the
 // notice of the first reading's trouble (a cut gives `why`). The notice is then in the lines.
 CategoryOutcome Choose(Category category, const Reading* wmi, const Reading* platform, CutShort why);
-// Each category chosen from the readings of both (without a platform reading, WMI's reads every
-// category).
+// Each category chosen from the readings of both (without a platform reading, WMI's is the one
+// asked about every category).
 CategoryOutcomes ChooseOutcomes(const std::array<Reading, kCategoryCount>& wmi,
                                 const std::array<Reading, kCategoryCount>* platform, CutShort why);
 // Complete when no category shows a notice; else kWmiUnavailable when WMI could not be opened.

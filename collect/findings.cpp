@@ -31,24 +31,26 @@ void Findings::PublishRest() {
   PublishModules({});
 }
 
-bool Findings::WaitFor(std::unique_lock<std::mutex>& held, bool& ready, DWORD wait) {
+bool Findings::WaitFor(std::unique_lock<std::mutex>& held, const bool& ready, bool& givenUp, DWORD wait) {
+  if (ready) return true;
+  if (givenUp) return false;
   if (published_.wait_for(held, std::chrono::milliseconds(wait), [&ready] { return ready; })) return true;
-  ready = true;  // waited once: the rows after it do not wait again, and know nothing of it
+  givenUp = true;  // waited once: the rows after it do not wait again, until it comes
   return false;
 }
 
-DiskFinding Findings::DiskOf(const std::wstring& wmiIndex, DWORD wait) {
+std::optional<DiskFinding> Findings::DiskOf(const std::wstring& wmiIndex, DWORD wait) {
   const std::optional<DWORD> number = DriveNumberOf(wmiIndex);
   if (!number) return DiskFinding();
   std::unique_lock<std::mutex> held(lock_);
-  if (!WaitFor(held, disksReady_, wait)) return DiskFinding();
+  if (!WaitFor(held, disksReady_, disksGivenUp_, wait)) return std::nullopt;
   const auto found = disks_.find(*number);
   return found != disks_.end() ? found->second : DiskFinding();
 }
 
 std::wstring Findings::GenerationOf(const std::wstring& deviceLocator, const std::wstring& bankLabel, DWORD wait) {
   std::unique_lock<std::mutex> held(lock_);
-  if (!WaitFor(held, modulesReady_, wait)) return std::wstring();
+  if (!WaitFor(held, modulesReady_, modulesGivenUp_, wait)) return std::wstring();
   const MemoryModule* match = nullptr;
   for (const MemoryModule& module : modules_) {
     if (module.deviceLocator != deviceLocator || module.bankLocator != bankLabel) continue;

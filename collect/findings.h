@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,18 +34,20 @@ class Findings {
 
   // What was found of the drive that a Win32_DiskDrive.Index names; the generation of the one module
   // record whose locators are a Win32_PhysicalMemory row's (empty for none, or for two). Each
-  // waits up to `wait` ms for its finding to be published; past that, nothing is known of it, and
-  // no later row waits again.
-  DiskFinding DiskOf(const std::wstring& wmiIndex, DWORD wait);
+  // waits up to `wait` ms for its finding to be published; past that nothing is known of it, and
+  // no later row waits again (a finding published later still serves the rows after it).
+  // (A disk: none where the platform's list did not come in time; an empty finding where it came
+  // without that drive.)
+  std::optional<DiskFinding> DiskOf(const std::wstring& wmiIndex, DWORD wait);
   std::wstring GenerationOf(const std::wstring& deviceLocator, const std::wstring& bankLabel, DWORD wait);
 
  private:
-  // Waits for `ready`; false, and `ready` from then on, where it did not come in time.
-  bool WaitFor(std::unique_lock<std::mutex>& held, bool& ready, DWORD wait);
+  // Waits for `ready`; false where it did not come in time, and at once after one such wait.
+  bool WaitFor(std::unique_lock<std::mutex>& held, const bool& ready, bool& givenUp, DWORD wait);
 
   std::mutex lock_;
   std::condition_variable published_;
-  bool disksReady_ = false, modulesReady_ = false;
+  bool disksReady_ = false, modulesReady_ = false, disksGivenUp_ = false, modulesGivenUp_ = false;
   std::map<DWORD, DiskFinding> disks_;
   std::vector<MemoryModule> modules_;
 };

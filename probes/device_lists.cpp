@@ -109,7 +109,10 @@ std::uint64_t GeometryBytes(const DISK_GEOMETRY& geometry) {
   return bytes;
 }
 
-// One disk: its number and geometry, then its bus. A drive without media (a card reader) answers
+// Marks a disk whose device number could not be read.
+constexpr std::uint32_t kNoNumber = 0xFFFFFFFF;
+
+// One disk: its number, then its bus and geometry. A drive without media (a card reader) answers
 // the geometry with "not ready", and counts as 0 bytes, as WMI shows it.
 HRESULT AskDisk(const std::wstring& path, PlatformDisk* disk) {
   const UniqueDeviceHandle drive = OpenDevice(path, 0);
@@ -119,6 +122,13 @@ HRESULT AskDisk(const std::wstring& path, PlatformDisk* disk) {
     return FailureOfLastCall();
   }
   disk->number = number.DeviceNumber;
+  // The bus first, so that a disk whose size cannot be read still says its kind.
+  if (const std::optional<DWORD> busType = BusTypeOf(drive.get())) {
+    disk->interfaceText = InterfaceTextOf(*busType);
+    disk->kind = KindOf(drive.get(), *busType);
+    // A bus that hides the drive's kind (USB, RAID) hides its health too.
+    if (disk->kind != DriveKind::kUnknown) disk->health = QueryDiskHealth(drive.get(), *busType);
+  }
   // DISK_GEOMETRY_EX: the geometry, the disk size, then data of the driver's; only the first is read.
   alignas(8) BYTE answer[256] = {};
   if (AskDevice(drive.get(), IOCTL_DISK_GET_DRIVE_GEOMETRY_EX, nullptr, 0, answer, sizeof answer,
@@ -129,12 +139,6 @@ HRESULT AskDisk(const std::wstring& path, PlatformDisk* disk) {
   } else if (GetLastError() != ERROR_NOT_READY && GetLastError() != ERROR_NO_MEDIA_IN_DRIVE) {
     return FailureOfLastCall();
   }
-  if (const std::optional<DWORD> busType = BusTypeOf(drive.get())) {
-    disk->interfaceText = InterfaceTextOf(*busType);
-    disk->kind = KindOf(drive.get(), *busType);
-    // A bus that hides the drive's kind (USB, RAID) hides its health too.
-    if (disk->kind != DriveKind::kUnknown) disk->health = QueryDiskHealth(drive.get(), *busType);
-  }
   return S_OK;
 }
 
@@ -144,11 +148,17 @@ PlatformDiskList ReadPlatformDisks() {
   PlatformDiskList read;
   read.failure = EachInterface(kDiskInterface, [&read](HDEVINFO list, SP_DEVINFO_DATA* device, const std::wstring& path) {
     PlatformDisk disk;
-    std::optional<std::wstring> model = NameOf(list, device);
-    if (!model) return FailureOfLastCall();
-    disk.model = std::move(*model);
-    const HRESULT asked = AskDisk(path, &disk);
-    if (SUCCEEDED(asked)) read.disks.push_back(std::move(disk));
+    const std::optional<std::wstring> model = NameOf(list, device);
+    HRESULT asked = model ? S_OK : FailureOfLastCall();
+    disk.number = kNoNumber;
+    const HRESULT answered = AskDisk(path, &disk);
+    if (SUCCEEDED(asked)) asked = answered;
+    if (SUCCEEDED(asked)) {
+      disk.model = *model;
+      read.disks.push_back(std::move(disk));
+    } else if (disk.number != kNoNumber) {
+      read.partial.push_back(std::move(disk));
+    }
     return asked;
   });
   std::stable_sort(read.disks.begin(), read.disks.end(),

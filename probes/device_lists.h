@@ -24,6 +24,8 @@ struct PlatformDisk {
 
 struct PlatformDiskList {
   std::vector<PlatformDisk> disks;  // in device-number order
+  // Disks whose number was read but not their name or size: no line, but their kind and health.
+  std::vector<PlatformDisk> partial;
   // S_OK, or the first failure: of the list (nothing after it was read), or of one disk (the
   // others were still read).
   HRESULT failure = S_OK;
