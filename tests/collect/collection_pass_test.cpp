@@ -8,6 +8,7 @@
 #include <string>
 
 #include "collect/background_pass.h"
+#include "collect/findings.h"
 #include "fakes/fake_machine.h"
 #include "fakes/platform_log.h"
 #include "fakes/random_machine.h"
@@ -443,6 +444,26 @@ TEST_F(CollectionPassTest, ModuleLinesEndInTheGenerationOfTheOneRecordTheyName) 
                                     L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200" + std::wstring(firmware.first),
                                     L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200" + std::wstring(firmware.second)}));
   }
+}
+
+// What the platform's reading found serves WMI's rows once it is published, even after a row
+// gave up waiting for it; a row that gave up asks the drive itself.
+TEST(Findings, ServeWmisRowsOnceTheyAreThere) {
+  Findings findings;
+  EXPECT_FALSE(findings.DiskOf(L"0", 0)) << "nothing published yet";
+  findings.PublishDisks({{0, DiskFinding{DriveKind::kSsd, {}}}});
+  findings.PublishDisks({});  // once only
+  EXPECT_EQ(findings.DiskOf(L"0", 0).value().kind, DriveKind::kSsd);
+  EXPECT_EQ(findings.DiskOf(L"1", 0).value().kind, DriveKind::kUnknown);
+  EXPECT_EQ(findings.GenerationOf(L"DIMM 0", L"A", 0), L"");
+  MemoryModule ddr4, ddr5;
+  ddr4.deviceLocator = ddr5.deviceLocator = L"DIMM 0", ddr4.bankLocator = ddr5.bankLocator = L"A";
+  ddr4.memoryType = 0x1A, ddr5.memoryType = 0x22;
+  findings.PublishModules({ddr4});
+  EXPECT_EQ(findings.GenerationOf(L"DIMM 0", L"A", 0), L"DDR4");
+  Findings twice;
+  twice.PublishModules({ddr4, ddr5});
+  EXPECT_EQ(twice.GenerationOf(L"DIMM 0", L"A", 0), L"") << "two records with the row's locators";
 }
 
 TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine) {
