@@ -37,7 +37,9 @@
 #include "fakes/random_machine.h"
 #include "probes/batteries.h"
 #include "probes/com_ptr.h"
+#include "probes/device_entry_points.h"
 #include "probes/device_lists.h"
+#include "probes/disk_health.h"
 #include "probes/drive_kind.h"
 #include "probes/platform_facts.h"
 #include "probes/smbios.h"
@@ -284,7 +286,11 @@ int main(int argc, char** argv) {
       {"source: SMBIOS table", [] { vantrel::ReadSmbiosTable(); }},
       {"source: disks from SetupAPI and their drivers", [] { vantrel::ReadPlatformDisks(); }},
       {"source: sound devices from SetupAPI", [] { vantrel::ReadSoundDeviceNames(); }},
-      {"source: optical drives from SetupAPI", [] { vantrel::ReadOpticalDriveNames(); }}};
+      {"source: optical drives from SetupAPI", [] { vantrel::ReadOpticalDriveNames(); }},
+      {"query: drive 0's health, as SATA (SMART) and as NVMe (its log)", [] {
+         const vantrel::UniqueDeviceHandle drive = vantrel::OpenDevice(L"\\\\.\\PhysicalDrive0", 0);
+         if (drive) vantrel::QueryDiskHealth(drive.get(), 0x0B), vantrel::QueryDiskHealth(drive.get(), 0x11);
+       }}};
   std::vector<double> sourceTimes;
   for (const auto& source : sources) sourceTimes.push_back(MedianOf(runs, [&] { return Milliseconds(source.second); }));
   std::vector<double> starts;
