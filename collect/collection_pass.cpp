@@ -280,7 +280,7 @@ CategoryOutcome Choose(Category category, const Reading* wmi, const Reading* pla
     CategoryOutcome outcome = reading != nullptr ? reading->finished.value_or(reading->soFar) : CategoryOutcome();
     if ((reading == nullptr || !reading->finished) && outcome.notice.empty()) {
       outcome.notice = why == CutShort::kSkipped ? kSkipped : kNotAnswered;
-      outcome.trouble = why == CutShort::kSkipped ? E_ABORT : WBEM_S_TIMEDOUT;
+      outcome.trouble = why == CutShort::kSkipped ? E_ABORT : static_cast<HRESULT>(WBEM_S_TIMEDOUT);
     }
     return outcome;
   };

@@ -98,7 +98,8 @@ TEST_F(SpecWindowTest, OpenedListsShowTheirLongestLineWithinTheScreen) {
     SelectObject(dc, previous);
     ReleaseDC(hdd, dc);
     SendMessageW(hdd, CB_SHOWDROPDOWN, TRUE, 0);
-    COMBOBOXINFO info{sizeof info};
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
     RECT list{}, field{};
     GetComboBoxInfo(hdd, &info);
     GetWindowRect(info.hwndList, &list);
@@ -266,7 +267,7 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
     const UniqueHandle release = testing::NewEvent(), ended = testing::NewEvent();
     ProgressWindow progress(nullptr);
     BackgroundPass pass(PassReaders{[release = release.get(), ended = ended.get()](PassObserver& observer) {
-      observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n", L""});
+      observer.Finished(kOs, CategoryOutcome{{L"Windows"}, L"Windows\r\n", L"", L"", S_OK});
       observer.Asking(kCpu, testing::StatementText(testing::kProcessorStatement));
       WaitForSingleObject(release, INFINITE);
       observer.Ended(PassResult::kComplete);
@@ -297,7 +298,8 @@ TEST(ProgressWindowTest, ShowsFromHalfASecondAndEndsAtItsButtonItsCloseBoxOrTheL
           wmi.now = 11000;
           return true;
         default: {
-          GUITHREADINFO thread{sizeof thread};
+          GUITHREADINFO thread{};
+          thread.cbSize = sizeof thread;
           GetGUIThreadInfo(GetCurrentThreadId(), &thread);  // where it fails, flags stay 0
           loopAtEnd = thread.flags & (GUI_INMOVESIZE | GUI_INMENUMODE);
           HWND button = GetDlgItem(shown, IDC_SHOW_NOW);
