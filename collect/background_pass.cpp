@@ -209,24 +209,26 @@ void BackgroundPass::GiveUp() {
   gaveUp_ = true;
 }
 
-// Every category finished, without trouble, by the reading that reads it first: what the other
-// may still add would not be shown.
+// What the reading that reads a category first (the platform's for a device, else WMI's) has
+// finished of it.
+const std::optional<CategoryOutcome>& BackgroundPass::FirstFinished(const CategoryInfo& info) const {
+  const bool byPlatform = hasPlatform_ && !info.FromWmi();
+  return readings_[byPlatform ? kPlatformReading : kWmiReading][info.category].finished;
+}
+
+// Every category finished without trouble by the reading that reads it first: what the other may
+// still add would not be shown.
 bool BackgroundPass::Settled() const {
   for (const CategoryInfo& info : Categories()) {
-    const bool byPlatform = hasPlatform_ && !info.FromWmi();
-    const std::optional<CategoryOutcome>& finished = readings_[byPlatform ? kPlatformReading : kWmiReading][info.category].finished;
+    const std::optional<CategoryOutcome>& finished = FirstFinished(info);
     if (!finished || !finished->notice.empty()) return false;
   }
   return true;
 }
 
-// A category counts once the reading that reads it first has finished it.
 std::size_t BackgroundPass::FinishedCount() const {
   std::size_t finished = 0;
-  for (const CategoryInfo& info : Categories()) {
-    const bool byPlatform = hasPlatform_ && !info.FromWmi();
-    finished += readings_[byPlatform ? kPlatformReading : kWmiReading][info.category].finished ? 1 : 0;
-  }
+  for (const CategoryInfo& info : Categories()) finished += FirstFinished(info) ? 1 : 0;
   return finished;
 }
 

@@ -73,6 +73,7 @@ class BackgroundPass {
 
  private:
   void Conclude();
+  const std::optional<CategoryOutcome>& FirstFinished(const CategoryInfo& info) const;
   bool Settled() const;
 
   PassReaders readers_;

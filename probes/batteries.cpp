@@ -7,8 +7,6 @@
 #include <setupapi.h>
 #include <winioctl.h>
 
-#include <algorithm>
-#include <cstddef>
 #include <string>
 
 #include "probes/device_entry_points.h"
@@ -82,33 +80,16 @@ bool IsMeasuredSystemBattery(const BatteryInformation& information) {
 
 BatteryReading ReadBatteries() {
   BatteryReading reading;
-  const DeviceEntryPoints& api = DeviceApi();
-  const HDEVINFO made =
-      api.setupDiGetClassDevsW(&kBatteryClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-  if (made == INVALID_HANDLE_VALUE || made == nullptr) {
-    reading.failure = FailureOfLastCall();
-    return reading;
-  }
-  const UniqueDeviceInfoList list(made);
-
-  for (DWORD index = 0;; ++index) {
-    SP_DEVICE_INTERFACE_DATA interfaceData{};
-    interfaceData.cbSize = sizeof interfaceData;
-    if (!api.setupDiEnumDeviceInterfaces(list.get(), nullptr, &kBatteryClass, index, &interfaceData)) {
-      if (GetLastError() != ERROR_NO_MORE_ITEMS && reading.failure == S_OK) reading.failure = FailureOfLastCall();
-      break;
-    }
-    std::wstring path;
+  // One battery that does not answer hides neither the others nor its own failure.
+  reading.failure = EachInterface(kBatteryClass, [&reading](HDEVINFO, SP_DEVINFO_DATA*, const std::wstring& path) {
     BatteryInformation information{};
-    HRESULT answer = InterfacePath(list.get(), &interfaceData, &path);
-    if (SUCCEEDED(answer)) answer = AskBattery(path, &information);
-    // One battery that does not answer hides neither the others nor its own failure.
-    if (FAILED(answer) && reading.failure == S_OK) reading.failure = answer;
+    const HRESULT answer = AskBattery(path, &information);
     if (answer == S_OK && IsMeasuredSystemBattery(information)) {
       reading.batteries.push_back({information.designedCapacity, information.fullChargedCapacity,
                                    information.cycleCount});
     }
-  }
+    return answer;
+  });
   return reading;
 }
 

@@ -137,6 +137,16 @@ HRESULT FailureOfLastCall() {
   return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
+UniqueDeviceInfoList PresentDevices(const GUID& guid, bool interfaces, HRESULT* failure) {
+  const DWORD flags = DIGCF_PRESENT | (interfaces ? DIGCF_DEVICEINTERFACE : 0);
+  const HDEVINFO made = DeviceApi().setupDiGetClassDevsW(&guid, nullptr, nullptr, flags);
+  if (made == INVALID_HANDLE_VALUE || made == nullptr) {
+    *failure = FailureOfLastCall();
+    return UniqueDeviceInfoList();
+  }
+  return UniqueDeviceInfoList(made);
+}
+
 HRESULT InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, std::wstring* path,
                       SP_DEVINFO_DATA* device) {
   const DeviceEntryPoints& api = DeviceApi();

@@ -71,4 +71,30 @@ HRESULT FailureOfLastCall();
 HRESULT InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, std::wstring* path,
                       SP_DEVINFO_DATA* device = nullptr);
 
+// A list of the present devices of a class, or of an interface class; empty with the failure.
+UniqueDeviceInfoList PresentDevices(const GUID& guid, bool interfaces, HRESULT* failure);
+
+// Each present interface of the class, with its device, handed to `take`, which answers S_OK or
+// why that one could not be read. The first failure, of the list or of one interface.
+template <class Take>
+HRESULT EachInterface(const GUID& interfaceClass, Take take) {
+  HRESULT failure = S_OK;
+  const UniqueDeviceInfoList list = PresentDevices(interfaceClass, true, &failure);
+  if (!list) return failure;
+  for (DWORD index = 0;; ++index) {
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = sizeof interfaceData;
+    if (!DeviceApi().setupDiEnumDeviceInterfaces(list.get(), nullptr, &interfaceClass, index, &interfaceData)) {
+      if (GetLastError() != ERROR_NO_MORE_ITEMS && failure == S_OK) failure = FailureOfLastCall();
+      return failure;
+    }
+    SP_DEVINFO_DATA device{};
+    device.cbSize = sizeof device;
+    std::wstring path;
+    HRESULT answer = InterfacePath(list.get(), &interfaceData, &path, &device);
+    if (SUCCEEDED(answer)) answer = take(list.get(), &device, path);
+    if (FAILED(answer) && failure == S_OK) failure = answer;
+  }
+}
+
 }  // namespace vantrel

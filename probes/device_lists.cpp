@@ -40,17 +40,6 @@ const wchar_t* InterfaceTextOf(DWORD busType) {
   return L"";
 }
 
-// A list of the present devices of a class, or of an interface class; empty with the failure.
-UniqueDeviceInfoList PresentDevices(const GUID& guid, bool interfaces, HRESULT* failure) {
-  const DWORD flags = DIGCF_PRESENT | (interfaces ? DIGCF_DEVICEINTERFACE : 0);
-  const HDEVINFO made = DeviceApi().setupDiGetClassDevsW(&guid, nullptr, nullptr, flags);
-  if (made == INVALID_HANDLE_VALUE || made == nullptr) {
-    *failure = FailureOfLastCall();
-    return UniqueDeviceInfoList();
-  }
-  return UniqueDeviceInfoList(made);
-}
-
 // The device's friendly name, else its description: text up to its NUL, never past what the call
 // said it wrote; none where it has neither. An empty text is no name: the description follows.
 std::optional<std::wstring> NameOf(HDEVINFO list, SP_DEVINFO_DATA* device) {
@@ -67,29 +56,6 @@ std::optional<std::wstring> NameOf(HDEVINFO list, SP_DEVINFO_DATA* device) {
     if (!name.empty()) return name;
   }
   return std::nullopt;
-}
-
-// Each present interface of the class, with its device, handed to `take`, which answers S_OK or
-// why that one could not be read. The first failure, of the list or of one interface.
-template <class Take>
-HRESULT EachInterface(const GUID& interfaceClass, Take take) {
-  HRESULT failure = S_OK;
-  const UniqueDeviceInfoList list = PresentDevices(interfaceClass, true, &failure);
-  if (!list) return failure;
-  for (DWORD index = 0;; ++index) {
-    SP_DEVICE_INTERFACE_DATA interfaceData{};
-    interfaceData.cbSize = sizeof interfaceData;
-    if (!DeviceApi().setupDiEnumDeviceInterfaces(list.get(), nullptr, &interfaceClass, index, &interfaceData)) {
-      if (GetLastError() != ERROR_NO_MORE_ITEMS && failure == S_OK) failure = FailureOfLastCall();
-      return failure;
-    }
-    SP_DEVINFO_DATA device{};
-    device.cbSize = sizeof device;
-    std::wstring path;
-    HRESULT answer = InterfacePath(list.get(), &interfaceData, &path, &device);
-    if (SUCCEEDED(answer)) answer = take(list.get(), &device, path);
-    if (FAILED(answer) && failure == S_OK) failure = answer;
-  }
 }
 
 HRESULT Named(HDEVINFO list, SP_DEVINFO_DATA* device, std::vector<std::wstring>* names) {
