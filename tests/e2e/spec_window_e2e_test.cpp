@@ -121,7 +121,7 @@ TEST(DialogTemplate, HoldsTheWindowAndEveryControlExactly) {
     ExpectControl(dialog.items[2 * kCategoryCount + i], kControls[i]);
   }
   // The instruction lines stand below the last row.
-  EXPECT_GE(kControls[3].y, kFirstRow + kRowPitch * static_cast<int>(kCategoryCount));
+  EXPECT_GE(dialog.items[2 * kCategoryCount + 3].y, kFirstRow + kRowPitch * static_cast<int>(kCategoryCount));
 }
 
 TEST_F(SpecWindowEndToEnd, ControlsStandAsTheTemplatePlacesThem) {

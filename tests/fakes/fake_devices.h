@@ -23,21 +23,21 @@
 
 namespace vantrel::testing {
 
+// A device as SetupAPI lists it; an empty name is one it does not have.
+struct FakeNamedDevice {
+  std::wstring friendlyName, description;
+};
+
 struct FakeDisk {
   DWORD openError = 0, busType = 11;      // SATA
   int seekPenalty = 0;                    // 1 or 0; -1: not supported, as under Wine
   DWORD deviceBytes = 40, seekSize = 12;  // the device answer's returned count; the seek descriptor's Size
   // As SetupAPI lists it: its names, and its geometry (500,105,249,280 bytes; an error: no answer).
-  std::wstring friendlyName = L"Fake Disk", description = L"Disk drive";
+  FakeNamedDevice names{L"Fake Disk", L"Disk drive"};
   LONGLONG cylinders = 60801;
   DWORD geometryError = 0;
   // Its health: the log's or SMART data's nonzero bytes, PredictFailure, the error, the count returned (0: all).
   struct Health { std::map<int, int> bytes; DWORD predictFailure = 0, error = 0, answerBytes = 0, logOffset = 40; } health{};
-};
-
-// A sound device or an optical drive as SetupAPI lists it; an empty name is one it does not have.
-struct FakeNamedDevice {
-  std::wstring friendlyName, description;
 };
 
 struct FakeBattery {
@@ -250,13 +250,8 @@ struct FakeDevices {
   static BOOL WINAPI Property(HDEVINFO, PSP_DEVINFO_DATA device, DWORD property, PDWORD type, PBYTE value, DWORD size,
                               PDWORD required) {
     const std::uintptr_t kind = device->DevInst >> 16, place = device->DevInst & 0xFFFF;
-    FakeNamedDevice named;
-    if (kind == kDisks) {
-      const FakeDisk& disk = active->disks.at(active->DiskNumberAt(place));
-      named = {disk.friendlyName, disk.description};
-    } else {
-      named = (kind == kMedia ? active->sounds : active->cdroms).at(place);
-    }
+    const FakeNamedDevice& named = kind == kDisks ? active->disks.at(active->DiskNumberAt(place)).names
+                                   : (kind == kMedia ? active->sounds : active->cdroms).at(place);
     const std::wstring& text = property == SPDRP_FRIENDLYNAME ? named.friendlyName : named.description;
     if ((property != SPDRP_FRIENDLYNAME && property != SPDRP_DEVICEDESC) || text.empty()) return Fail(ERROR_INVALID_DATA);
     const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));

@@ -30,7 +30,7 @@ struct FakeMachine {
     devices.totalMemory = 17113022464;
     devices.firmwareTable = smbios::Blob(smbios::kDesktop);
     FakeDisk disk;
-    disk.seekPenalty = -1, disk.friendlyName = L"SSD Model 500";
+    disk.seekPenalty = -1, disk.names.friendlyName = L"SSD Model 500";
     devices.disks = {{0, disk}};
     devices.sounds = {{L"Audio Device A", L"HD Audio"}};
     devices.cdroms = {{L"", L"DVD-RW Drive"}};

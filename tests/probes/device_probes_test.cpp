@@ -54,7 +54,7 @@ TEST(DeviceProbesTest, DriveKindFromBusTypeThenSeekPenaltyElseUnknown) {
 TEST(DeviceProbesTest, SetupApiListsDisksInNumberOrderAndNamesEachWithTheFirstFailure) {
   const auto disk = [](DWORD bus, const wchar_t* name, const wchar_t* desc = L"Disk", DWORD error = 0) {
     testing::FakeDisk made;
-    return made.busType = bus, made.friendlyName = name, made.description = desc, made.geometryError = error, made;
+    return made.busType = bus, made.names = {name, desc}, made.geometryError = error, made;
   };
   testing::FakeDisk ata = disk(3, L"ATA"), hdd = disk(11, L"");  // one cylinder; known by its description
   ata.cylinders = 1, hdd.seekPenalty = 1;
