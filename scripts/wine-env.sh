@@ -69,13 +69,16 @@ setsid "$wineserver" -p </dev/null >/dev/null 2>&1 || true
 # pictures; UnPilgi, 1.382, is nearer but handwritten, and clips Latin labels). The caption and
 # message-box font, Tahoma, gets NanumGothic, as on a Korean Windows whose UI font has Hangul.
 # Windows are unmanaged: Xvfb runs no window manager, and Wine would otherwise wait up to two
-# seconds for one whenever a window is hidden. A UTF-16 .reg file keeps the Korean name intact
+# seconds for one whenever a window is hidden. No X input method either: no control of the
+# program takes typed text, and Wine opens one for every thread's first window, reading the
+# locale's whole compose table each time (about 30 ms of CPU; Wine's WMI and the adapter list each
+# make a window, on threads of their own). A UTF-16 .reg file keeps the Korean name intact
 # whatever the Unix locale is; it is imported again whenever these settings change, so an
 # existing prefix takes new ones too.
 printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
   '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
   '"맑은 고딕"="LexiGulim"' '"Malgun Gothic"="LexiGulim"' '"Tahoma"="NanumGothic"' '' \
-  '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' |
+  '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '"UseXIM"="N"' |
   iconv -f UTF-8 -t UTF-16LE | { printf '\377\376'; cat; } > "$reg_file.new"
 # Whether the registry holds the value ($1 key, $2 name) with the data $3.
 registry_has() {
@@ -84,7 +87,8 @@ registry_has() {
 if ! cmp -s "$reg_file.new" "$reg_file"; then
   quiet "$wine64_loader" regedit /S "$reg_file.new" || failed "regedit did not import the font and window settings"
   registry_has 'HKCU\Software\Wine\Fonts\Replacements' 'Malgun Gothic' LexiGulim &&
-    registry_has 'HKCU\Software\Wine\X11 Driver' Managed N ||
+    registry_has 'HKCU\Software\Wine\X11 Driver' Managed N &&
+    registry_has 'HKCU\Software\Wine\X11 Driver' UseXIM N ||
     failed "the font and window settings are not in the registry after regedit"
   mv "$reg_file.new" "$reg_file"
 else
