@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -165,8 +166,9 @@ WindowStart StartVantrel() {
 }
 
 // One whole run of a program, its output thrown away: the milliseconds from its creation to its
-// end. (Wine's count of another process's CPU time is not that process's, so none is taken.)
-double RunWhole(const std::wstring& program, std::wstring commandLine) {
+// end, or none when it did not start. (Wine's figure for another process's CPU time is not that
+// process's, so none is taken.)
+std::optional<double> RunWhole(const std::wstring& program, std::wstring commandLine) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const vantrel::UniqueHandle nul(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
   STARTUPINFOW startup{};
@@ -174,11 +176,14 @@ double RunWhole(const std::wstring& program, std::wstring commandLine) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = startup.hStdError = nul.get();
   PROCESS_INFORMATION process{};
-  return Milliseconds([&] {
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) return;
+  bool started = false;
+  const double milliseconds = Milliseconds([&] {
+    started = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    if (!started) return;
     const vantrel::UniqueHandle owned(process.hProcess), thread(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
   });
+  return started ? std::optional<double>(milliseconds) : std::nullopt;
 }
 
 // The tool a user would reach for instead: one wmic call per category.
@@ -201,7 +206,8 @@ void WmicPerCategory() {
 }
 
 // VantrelReport.exe and the floor (this program, "floor"), each as a whole process, in turn, so
-// that a drift in the machine's speed falls on both: each one's median, and the median of the pairs' ratios.
+// that a drift in the machine's speed falls on both: each one's median, and the median of the
+// pairs' ratios. A pair of which either did not start is left out.
 struct AgainstFloor {
   double report, floor, ratio;
 };
@@ -211,9 +217,10 @@ AgainstFloor ReportAgainstFloor(int pairs) {
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::vector<double> reports, floors, ratios;
   for (int i = 0; i < pairs; ++i) {
-    reports.push_back(RunWhole(vantrel::testing::VantrelReportExe(), L"VantrelReport"));
-    floors.push_back(RunWhole(self, L"vantrel_benchmark floor"));
-    ratios.push_back(reports.back() / floors.back());
+    const std::optional<double> report = RunWhole(vantrel::testing::VantrelReportExe(), L"VantrelReport");
+    const std::optional<double> floor = RunWhole(self, L"vantrel_benchmark floor");
+    if (!report || !floor) continue;
+    reports.push_back(*report), floors.push_back(*floor), ratios.push_back(*report / *floor);
   }
   return {Median(reports), Median(floors), Median(ratios)};
 }
