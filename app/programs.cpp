@@ -23,8 +23,8 @@ int WriteReport(const PassReaders& readers) {
 
   BackgroundPass background(readers);
   background.WaitUntilOver();
-  // A pass that ended is still giving back its share of COM; the process does not end under it,
-  // unless a stuck close keeps it past a few seconds.
+  // A pass that ended, or that gave every category whole, is still giving back its share of COM;
+  // the process does not end under it, unless a stuck close keeps it past a few seconds.
   if (background.Ended() || background.Result() == PassResult::kComplete) background.WaitForReturn(kCloseWait);
   std::array<MemoryCategoryList, kCategoryCount> lists;
   std::wstring report;

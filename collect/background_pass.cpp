@@ -182,7 +182,7 @@ bool BackgroundPass::Take(DWORD wait) {
           std::rethrow_exception(message.error);
         }
         ended_[message.reader] = true;
-        results_[message.reader] = message.result;
+        if (wmi) wmiUnavailable_ = message.result == PassResult::kWmiUnavailable;
         break;
     }
   }
@@ -195,7 +195,7 @@ bool BackgroundPass::Take(DWORD wait) {
 void BackgroundPass::Conclude() {
   const CutShort why = gaveUp_ ? CutShort::kSkipped : CutShort::kNotAnswered;
   shown_ = ChooseOutcomes(readings_[kWmiReading], hasPlatform_ ? &readings_[kPlatformReading] : nullptr, why);
-  result_ = ResultOf(shown_, ended_[kWmiReading] && results_[kWmiReading] == PassResult::kWmiUnavailable);
+  result_ = ResultOf(shown_, wmiUnavailable_);
   SayDiagnostics(shown_);
   if (!ended_[kWmiReading] && !asking_.empty()) {
     EchoToStdout(gaveUp_ ? L"WMI Skipped: %s\n" : L"WMI Timeout: %s\n", {ClassOf(asking_)});
@@ -212,8 +212,7 @@ void BackgroundPass::GiveUp() {
 // What the reading that reads a category first (the platform's for a device, else WMI's) has
 // finished of it.
 const std::optional<CategoryOutcome>& BackgroundPass::FirstFinished(const CategoryInfo& info) const {
-  const bool byPlatform = hasPlatform_ && !info.FromWmi();
-  return readings_[byPlatform ? kPlatformReading : kWmiReading][info.category].finished;
+  return readings_[ReadFirstByPlatform(info, hasPlatform_) ? kPlatformReading : kWmiReading][info.category].finished;
 }
 
 // Every category finished without trouble by the reading that reads it first: what the other may

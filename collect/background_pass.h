@@ -88,7 +88,7 @@ class BackgroundPass {
   bool started_ = false;
   bool gaveUp_ = false;
   std::array<bool, kReadings> ended_{};  // a reading that is not run counts as ended
-  std::array<PassResult, kReadings> results_{};
+  bool wmiUnavailable_ = false;  // as WMI's reading said at its end
   bool over_ = false;
   PassResult result_ = PassResult::kIncomplete;
 };

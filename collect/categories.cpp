@@ -28,9 +28,9 @@ std::wstring OsLine(const std::vector<std::wstring>& values) { return values[0] 
 
 std::wstring FirstValue(const std::vector<std::wstring>& values) { return values[0]; }
 
-std::wstring RamTotalLine(const std::vector<std::wstring>& values) {
-  return FormatLine(L"총 RAM: %s", {FormatGB(ReadByteCount(values[0]))});
-}
+std::wstring RamTotalLine(std::uint64_t bytes) { return FormatLine(L"총 RAM: %s", {FormatGB(bytes)}); }
+
+std::wstring RamTotalLine(const std::vector<std::wstring>& values) { return RamTotalLine(ReadByteCount(values[0])); }
 
 // How long a WMI row waits for what the platform's reading found of it (a disk's kind, a module's
 // generation), which it normally has long before WMI answers.
@@ -53,7 +53,11 @@ std::wstring ModuleLine(const PropertyRow& module, Findings& findings) {
 }
 
 // The product first, then its maker.
-std::wstring BoardLine(const std::vector<std::wstring>& values) { return FormatLine(L"%s (%s)", {values[1], values[0]}); }
+std::wstring BoardLine(const std::wstring& maker, const std::wstring& product) {
+  return FormatLine(L"%s (%s)", {product, maker});
+}
+
+std::wstring BoardLine(const std::vector<std::wstring>& values) { return BoardLine(values[0], values[1]); }
 
 // What ends a disk's line once Windows said what kind of drive it is.
 const wchar_t* KindSuffix(DriveKind kind) {
@@ -113,7 +117,7 @@ DeviceLines RamFromPlatform(Findings& findings) {
   DeviceLines read;
   const ByteCountFact total = ReadTotalMemory();
   if (SUCCEEDED(total.failure)) {
-    read.lines.push_back(FormatLine(L"총 RAM: %s", {FormatGB(total.bytes)}));
+    read.lines.push_back(RamTotalLine(total.bytes));
   } else {
     read.failure = total.failure;
   }
@@ -133,7 +137,7 @@ DeviceLines BoardFromFirmware(Findings&) {
   if (FAILED(table.failure)) return {{}, table.failure};
   const std::optional<BaseBoard> board = FindBaseBoard(table.records);
   if (!board) return {{}, HRESULT_FROM_WIN32(ERROR_NOT_FOUND)};
-  return {{FormatLine(L"%s (%s)", {board->product, board->manufacturer})}, S_OK};
+  return {{BoardLine(board->manufacturer, board->product)}, S_OK};
 }
 
 // The disks in device-number order; their kinds and health go to WMI's disk rows too.

@@ -71,13 +71,6 @@ class PassWriter {
     }
     NoteTroubles();
   }
-  // A question that is not WMI's.
-  template <class Ask>
-  auto Device(Ask ask) {
-    observer_.Asking(category_, std::wstring());
-    return ask();
-  }
-
   void Add(const std::wstring& line) {
     outcome_.lines.push_back(line);
     outcome_.report.append(line).append(L"\r\n");
@@ -194,13 +187,11 @@ void ReadFromWmi(PassWriter& out, const CategoryInfo& info, Findings& findings) 
 template <class Read>
 bool ReadFromDevice(PassWriter& out, const CategoryInfo& info, Read read) {
   out.Begin(info.category);
-  const DeviceLines found = out.Device(read);
+  const DeviceLines found = read();
   for (const std::wstring& line : found.lines) out.Add(line);
   out.Finish(found.failure);
   return SUCCEEDED(found.failure);
 }
-
-}  // namespace
 
 // WMI's reading: its categories in read order over a connection of its own.
 PassResult ReadWmi(PassObserver& observer, Findings& findings) {
@@ -258,6 +249,8 @@ PassResult ReadPlatform(PassObserver& observer, Findings& findings) {
   observer.Ended(result);
   return result;
 }
+
+}  // namespace
 
 std::wstring ClassOf(const std::wstring& statement) {
   const std::size_t from = statement.rfind(L" FROM ");
@@ -321,7 +314,7 @@ CategoryOutcomes ChooseOutcomes(const std::array<Reading, kCategoryCount>& wmi,
     const std::size_t c = info.category;
     // Without a platform reading, WMI's is the only one asked about every category (a test's
     // reading may hand over any).
-    const bool byWmi = info.FromWmi() || platform == nullptr;
+    const bool byWmi = !ReadFirstByPlatform(info, platform != nullptr);
     const bool byPlatform = platform != nullptr && (!info.FromWmi() || info.readPlatform != nullptr);
     shown[c] = Choose(info.category, byWmi ? &wmi[c] : nullptr, byPlatform ? &(*platform)[c] : nullptr, why);
   }

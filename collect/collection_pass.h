@@ -44,8 +44,7 @@ using CategoryOutcomes = std::array<std::optional<CategoryOutcome>, kCategoryCou
 class PassObserver {
  public:
   virtual ~PassObserver() = default;
-  // Before each question: the WQL statement, kConnecting for the WMI connection, or empty text for
-  // a question that is not WMI's.
+  // Before each of WMI's questions: the WQL statement, or kConnecting for the connection.
   virtual void Asking(Category category, const std::wstring& statement) = 0;
   // As each line comes: what the category gained since the last call (the line, its report text
   // and diagnostics), kept should the pass stop there.
@@ -104,6 +103,9 @@ struct Reading {
 // line naming its source and WMI's trouble; else the lines of whichever got further, then the
 // notice of the first reading's trouble (a cut gives `why`). The notice is then in the lines.
 CategoryOutcome Choose(Category category, const Reading* wmi, const Reading* platform, CutShort why);
+// Whether the platform's reading is the one that reads the category first: a device's, when
+// there is a platform reading.
+inline bool ReadFirstByPlatform(const CategoryInfo& info, bool hasPlatform) { return hasPlatform && !info.FromWmi(); }
 // Each category chosen from the readings of both (without a platform reading, WMI's is the one
 // asked about every category).
 CategoryOutcomes ChooseOutcomes(const std::array<Reading, kCategoryCount>& wmi,

@@ -6,25 +6,20 @@
 
 namespace vantrel {
 
-void Findings::PublishDisks(std::map<DWORD, DiskFinding> disks) {
+template <class Found>
+void Findings::Publish(Found& slot, bool& ready, Found found) {
   {
     const std::lock_guard<std::mutex> held(lock_);
-    if (disksReady_) return;
-    disks_ = std::move(disks);
-    disksReady_ = true;
+    if (ready) return;
+    slot = std::move(found);
+    ready = true;
   }
   published_.notify_all();
 }
 
-void Findings::PublishModules(std::vector<MemoryModule> modules) {
-  {
-    const std::lock_guard<std::mutex> held(lock_);
-    if (modulesReady_) return;
-    modules_ = std::move(modules);
-    modulesReady_ = true;
-  }
-  published_.notify_all();
-}
+void Findings::PublishDisks(std::map<DWORD, DiskFinding> disks) { Publish(disks_, disksReady_, std::move(disks)); }
+
+void Findings::PublishModules(std::vector<MemoryModule> modules) { Publish(modules_, modulesReady_, std::move(modules)); }
 
 void Findings::PublishRest() {
   PublishDisks({});

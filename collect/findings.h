@@ -44,6 +44,9 @@ class Findings {
  private:
   // Waits for `ready`; false where it did not come in time, and at once after one such wait.
   bool WaitFor(std::unique_lock<std::mutex>& held, const bool& ready, bool& givenUp, DWORD wait);
+  // Fills `slot` once, and wakes every row that waits for it.
+  template <class Found>
+  void Publish(Found& slot, bool& ready, Found found);
 
   std::mutex lock_;
   std::condition_variable published_;

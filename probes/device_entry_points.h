@@ -66,10 +66,10 @@ bool AskDevice(HANDLE device, DWORD code, const void* question, DWORD questionSi
 // The failure of a call that has just failed, from GetLastError; never S_OK.
 HRESULT FailureOfLastCall();
 
-// The device path of one interface of a list, and its device where `device` is not null (its
-// cbSize set): S_OK, or why SetupAPI gave none.
+// The device path of one interface of a list, and its device (its cbSize set): S_OK, or why
+// SetupAPI gave none.
 HRESULT InterfacePath(HDEVINFO list, SP_DEVICE_INTERFACE_DATA* interfaceData, std::wstring* path,
-                      SP_DEVINFO_DATA* device = nullptr);
+                      SP_DEVINFO_DATA* device);
 
 // A list of the present devices of a class, or of an interface class; empty with the failure.
 UniqueDeviceInfoList PresentDevices(const GUID& guid, bool interfaces, HRESULT* failure);

@@ -61,8 +61,8 @@ bool BuildAtLeast(const std::wstring& build, unsigned long least) {
   return number >= least;
 }
 
-}  // namespace
-
+// "Microsoft " + the product name (unless it begins so) + " (64비트)" or " (32비트)", with
+// "Windows 10" read as "Windows 11" from build 22000 on. None for an architecture of neither width.
 std::optional<std::wstring> OsLine(const std::wstring& productName, const std::wstring& buildNumber,
                                    WORD nativeArchitecture) {
   const wchar_t* width = nullptr;
@@ -85,6 +85,8 @@ std::optional<std::wstring> OsLine(const std::wstring& productName, const std::w
   if (BuildAtLeast(buildNumber, 22000) && line.rfind(kTen, 0) == 0) line[kTen.size() - 2] = L'1';
   return line + width;
 }
+
+}  // namespace
 
 TextFact ReadOsLine() {
   const TextFact product = RegistryText(kCurrentVersion, L"ProductName");

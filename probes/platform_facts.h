@@ -20,11 +20,6 @@ struct ByteCountFact {
   HRESULT failure = S_OK;
 };
 
-// "Microsoft " + the product name (unless it begins so) + " (64비트)" or " (32비트)", with
-// "Windows 10" read as "Windows 11" from build 22000 on. None for an architecture of neither width.
-std::optional<std::wstring> OsLine(const std::wstring& productName, const std::wstring& buildNumber,
-                                   WORD nativeArchitecture);
-
 // The OS line from CurrentVersion's ProductName and CurrentBuildNumber in the 64-bit view, and the
 // native architecture.
 TextFact ReadOsLine();

@@ -60,8 +60,9 @@ std::wstring ModuleSpeed(const SmbiosRecord& record) {
   return std::to_wstring(*speed & 0x7FFFFFFF);
 }
 
-}  // namespace
-
+// The whole records of a RawSMBIOSData blob (its 8-byte header, then its table), in order, up to
+// the end-of-table record, the end of the blob or of the table's stated length, whichever comes
+// first, or the first record whose formatted area or string set does not end inside them.
 std::vector<SmbiosRecord> ParseSmbios(const std::uint8_t* blob, std::size_t size) {
   std::vector<SmbiosRecord> records;
   if (size < kRawHeader) return records;
@@ -89,6 +90,8 @@ std::vector<SmbiosRecord> ParseSmbios(const std::uint8_t* blob, std::size_t size
   }
   return records;
 }
+
+}  // namespace
 
 SmbiosTable ReadSmbiosTable() {
   const DeviceEntryPoints& api = DeviceApi();

@@ -22,11 +22,6 @@ struct SmbiosTable {
   HRESULT failure = S_OK;             // of the firmware call, or ERROR_INVALID_DATA for a short answer
 };
 
-// The whole records of a RawSMBIOSData blob (its 8-byte header, then its table), in order, up to
-// the end-of-table record, the end of the blob or of the table's stated length, whichever comes
-// first, or the first record whose formatted area or string set does not end inside them.
-std::vector<SmbiosRecord> ParseSmbios(const std::uint8_t* blob, std::size_t size);
-
 // The table that GetSystemFirmwareTable('RSMB', 0) gives.
 SmbiosTable ReadSmbiosTable();
 
