@@ -9,7 +9,6 @@
 #include <string>
 #include <utility>
 
-#include "collect/categories.h"
 
 namespace vantrel::testing {
 namespace {
@@ -40,19 +39,23 @@ struct Statement {
   std::vector<std::wstring> properties;
 };
 
-// The pass's statements in the order it issues them: its WMI categories in read order, each one's
-// statements in turn.
+// The pass's statements in the order it issues them, written out so that a change to either shows.
 const Statement& StatementOf(MachineStatement statement) {
-  static const std::vector<Statement> statements = [] {
-    std::vector<Statement> all;
-    for (const Category category : ReadOrder()) {
-      for (const WmiStatement& asked : CategoryOf(category).statements) {
-        if (asked.className != nullptr) all.push_back({vantrel::StatementText(asked), PropertyNames(asked)});
-      }
-    }
-    return all;
-  }();
-  return statements.at(statement);
+  static const Statement statements[kMachineStatementCount] = {
+      {L"SELECT Caption FROM Win32_OperatingSystem", {L"Caption"}},
+      {L"SELECT OSArchitecture FROM Win32_OperatingSystem", {L"OSArchitecture"}},
+      {L"SELECT Name FROM Win32_Processor", {L"Name"}},
+      {L"SELECT TotalPhysicalMemory FROM Win32_ComputerSystem", {L"TotalPhysicalMemory"}},
+      {L"SELECT DeviceLocator, BankLabel, Capacity, Speed, Manufacturer, PartNumber FROM Win32_PhysicalMemory",
+       {L"DeviceLocator", L"BankLabel", L"Capacity", L"Speed", L"Manufacturer", L"PartNumber"}},
+      {L"SELECT Manufacturer FROM Win32_BaseBoard", {L"Manufacturer"}},
+      {L"SELECT Product FROM Win32_BaseBoard", {L"Product"}},
+      {L"SELECT Index, Model, Size, InterfaceType, PNPDeviceID FROM Win32_DiskDrive",
+       {L"Index", L"Model", L"Size", L"InterfaceType", L"PNPDeviceID"}},
+      {L"SELECT Name FROM Win32_SoundDevice", {L"Name"}},
+      {L"SELECT Name FROM Win32_CDROMDrive", {L"Name"}},
+  };
+  return statements[statement];
 }
 
 // WMI's status codes are enumerators; as HRESULTs they are the same bits.
