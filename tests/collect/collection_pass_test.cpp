@@ -118,6 +118,18 @@ const std::wstring kWorkedExampleReport = std::wstring(L"Windows 10 Pro (64비�
                                          L"Audio Device A\r\n"
                                          L"Audio Device B\r\n"
                                          L"ODD: 없음\r\n";
+// The worked example's lines, category by category (its battery list's "없음" is in no report line).
+const std::array<Lines, kCategoryCount> kWorkedExampleLines = {
+    Lines{L"Windows 10 Pro (64비트)"},
+    Lines{L"Example 6-Core Processor"},
+    Lines{L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200",
+          L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200"},
+    Lines{L"Board-X1 (VendorB)"},
+    Lines{kAdapterALine, L"Graphics Adapter B ( 0 GB )"},
+    Lines{L"Disk 0 : SSD Model 500 (466 GB) / IDE", L"Disk 1 : HDD Model 2000 (2 TB) / IDE"},
+    Lines{L"Audio Device A", L"Audio Device B"},
+    Lines{L"없음"},
+    Lines{}};
 const char kWorkedExampleEcho[] =
     "Disk: SSD Model 500\nDisk: HDD Model 2000\nSound: Audio Device A\nSound: Audio Device B\n"
     "ODD: \xEC\x97\x86\xEC\x9D\x8C\n";
@@ -335,17 +347,11 @@ TEST_F(CollectionPassTest, DisksEndInTheirKindAndEachSystemBatteryGetsALine) {
 // Each category shows WMI's lines when all its statements answered, else the platform's whole,
 // with a line that says where they came from and why, else what came and WMI's notice.
 TEST_F(CollectionPassTest, EachCategoryShowsWmisReadingElseThePlatformsElseWhatCame) {
-  std::array<Lines, kCategoryCount> byWmi, byPlatform;
-  byWmi[kOs] = {L"Windows 10 Pro (64비트)"};
-  byWmi[kCpu] = byPlatform[kCpu] = {L"Example 6-Core Processor"};
+  std::array<Lines, kCategoryCount> byWmi = kWorkedExampleLines, byPlatform;
   // WMI's modules take their generation from the firmware's records of the same locators.
-  byWmi[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200 / DDR4",
-                 L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200 / DDR4"};
-  byWmi[kMainBoard] = {L"Board-X1 (VendorB)"};
-  byWmi[kVga] = byPlatform[kVga] = {kAdapterALine, L"Graphics Adapter B ( 0 GB )"};
-  byWmi[kHdd] = {L"Disk 0 : SSD Model 500 (466 GB) / IDE", L"Disk 1 : HDD Model 2000 (2 TB) / IDE"};
-  byWmi[kSound] = {L"Audio Device A", L"Audio Device B"};
+  byWmi[kRam][1] += L" / DDR4", byWmi[kRam][2] += L" / DDR4";
   byWmi[kOdd] = {L"ODD: 없음"};
+  byPlatform[kCpu] = byWmi[kCpu], byPlatform[kVga] = byWmi[kVga];
   byPlatform[kOs] = {L"Microsoft Windows 10 Pro (64비트)"};
   byPlatform[kRam] = {L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 2400 MHz / Samsung / M378A1K43CB2-CRC    / DDR4",
                       L"DIMM 1 / P0 CHANNEL B : 8 GB / 2400 MHz / Team Group Inc. / TEAMGROUP-UD4-3200 / DDR4"};
@@ -441,15 +447,10 @@ TEST_F(CollectionPassTest, WorkedExampleFillsEachCategoryAndSelectsItsFirstLine)
   AnswerWorkedExample();
   ASSERT_EQ(Run(), PassResult::kComplete);
 
-  EXPECT_EQ(LinesOf(kOs), Lines{L"Windows 10 Pro (64비트)"});
-  EXPECT_EQ(LinesOf(kCpu), Lines{L"Example 6-Core Processor"});
-  EXPECT_EQ(LinesOf(kRam), (Lines{L"총 RAM: 16 GB", L"DIMM 0 / P0 CHANNEL A : 8 GB / 3200 MHz / VendorA / PN-8G-3200",
-                                  L"DIMM 1 / P0 CHANNEL B : 8 GB / 3200 MHz / VendorA / PN-8G-3200"}));
-  EXPECT_EQ(LinesOf(kMainBoard), Lines{L"Board-X1 (VendorB)"});
-  EXPECT_EQ(LinesOf(kVga), (Lines{kAdapterALine, L"Graphics Adapter B ( 0 GB )"}));
-  EXPECT_EQ(LinesOf(kHdd), (Lines{L"Disk 0 : SSD Model 500 (466 GB) / IDE", L"Disk 1 : HDD Model 2000 (2 TB) / IDE"}));
-  EXPECT_EQ(LinesOf(kSound), (Lines{L"Audio Device A", L"Audio Device B"}));
-  EXPECT_EQ(LinesOf(kOdd), Lines{L"없음"});
+  for (const CategoryInfo& info : Categories()) {
+    if (info.category == kBattery) continue;
+    EXPECT_EQ(LinesOf(info.category), kWorkedExampleLines[info.category]) << info.reportName;
+  }
   for (const MemoryCategoryList& list : lists_) EXPECT_EQ(list.Selected(), 0);
 }
 

@@ -62,9 +62,10 @@ struct FakeDevices {
   inline static FakeDevices* active = nullptr;
   inline static const std::wstring kBatteryPath = L"\\\\?\\acpi#battery#", kDrivePath = L"\\\\.\\PhysicalDrive",
                                    kDiskPath = L"\\\\?\\scsi#disk#", kCdromPath = L"\\\\?\\scsi#cdrom#";
-  static constexpr GUID kBatteryClass = {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}};
   // cbSize as documented, not as this build's headers give it: SetupAPI packs them in a 32-bit build.
-  static constexpr DWORD kInterfaceDataSize = sizeof(void*) == 8 ? 32 : 28, kDetailSize = sizeof(void*) == 8 ? 8 : 6;
+  // An interface's data and a device's have the same size.
+  static constexpr DWORD kInterfaceDataSize = sizeof(void*) == 8 ? 32 : 28, kDevInfoSize = kInterfaceDataSize,
+                         kDetailSize = sizeof(void*) == 8 ? 8 : 6;
   static constexpr std::uintptr_t kDisk = 0x100, kFirstBattery = 0x200, kList = 0x300;
   ScopedTable<DeviceEntryPoints> table{DeviceApi(),
                                        {&Open, &Ask, &GiveBack, &List, &Enumerate, &Detail, &GiveBack, &Firmware, &OpenKey,
@@ -177,11 +178,10 @@ struct FakeDevices {
   // token says its kind, and each interface or device its kind and place (`Reserved`, `DevInst`).
   enum ListKind : std::uintptr_t { kBatteries, kDisks, kCdroms, kMedia };
   static constexpr GUID kListClasses[] = {
-      kBatteryClass,
+      {0x72631E54, 0x78A4, 0x11D0, {0xBC, 0xF7, 0x00, 0xAA, 0x00, 0xB7, 0xB3, 0x2A}},  // battery interfaces
       {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}},  // disk interfaces
       {0x53F56308, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}},  // CD-ROM interfaces
       {0x4D36E96C, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}}};  // MEDIA
-  static constexpr DWORD kDevInfoSize = sizeof(void*) == 8 ? 32 : 28;
   std::vector<FakeNamedDevice> sounds, cdroms;
   DWORD driveNumber = 0;
   DWORD deviceListError = 0;  // of the disk, CD-ROM and MEDIA lists

@@ -80,30 +80,28 @@ TEST(AdaptersIntegrationTest, VideoMemoryIsDxgisFigureUnlessA32BitBuildHasTheKer
 // What the probes asked Wine's devices and what these answered, noted on the way to the real calls.
 std::vector<std::string> g_answers;
 
-std::string Answered(BOOL done, const std::string& what) {
-  return done ? what : "error " + std::to_string(GetLastError());
+// Notes `what` (or the error, which it keeps for the caller) and gives back `done`.
+BOOL Noted(BOOL done, const std::string& question, const std::string& what) {
+  const DWORD error = GetLastError();
+  g_answers.push_back(question + ": " + (done ? what : "error " + std::to_string(error)));
+  SetLastError(error);
+  return done;
 }
 
 BOOL WINAPI AskNoting(HANDLE device, DWORD code, LPVOID question, DWORD questionSize, LPVOID answer, DWORD answerSize,
                       LPDWORD returned, LPOVERLAPPED overlapped) {
   const BOOL done =
       RealDeviceApi().deviceIoControl(device, code, question, questionSize, answer, answerSize, returned, overlapped);
-  const DWORD error = GetLastError();
   ULONG property = 0, bus = 0;  // STORAGE_PROPERTY_QUERY's first field; BusType at offset 28
   std::memcpy(&property, question, sizeof property);
   if (done && *returned >= 32) std::memcpy(&bus, static_cast<const char*>(answer) + 28, sizeof bus);
-  g_answers.push_back("property " + std::to_string(property) + ": " + Answered(done, "bus " + std::to_string(bus)));
-  SetLastError(error);
-  return done;
+  return Noted(done, "property " + std::to_string(property), "bus " + std::to_string(bus));
 }
 
 BOOL WINAPI EnumerateNoting(HDEVINFO list, PSP_DEVINFO_DATA device, const GUID* interfaceClass, DWORD index,
                             PSP_DEVICE_INTERFACE_DATA data) {
-  const BOOL found = RealDeviceApi().setupDiEnumDeviceInterfaces(list, device, interfaceClass, index, data);
-  const DWORD error = GetLastError();
-  g_answers.push_back("interface " + std::to_string(index) + ": " + Answered(found, "found"));
-  SetLastError(error);
-  return found;
+  return Noted(RealDeviceApi().setupDiEnumDeviceInterfaces(list, device, interfaceClass, index, data),
+               "interface " + std::to_string(index), "found");
 }
 
 // Wine 8 opens drive 0 and names its bus (SCSI), which leaves the kind to the seek penalty, but
